@@ -1,0 +1,49 @@
+// One program copy running in the simulated world: the host its core runs on, and what tests observe.
+#pragma once
+#include "platform/host.h"
+#include "sim/console.h"
+#include "sim/kernel.h"
+#include "sim/language.h"
+#include "sim/process_info.h"
+#include "sim/process_state.h"
+#include "sim/profile.h"
+#include "sim/resources.h"
+#include "sim/time.h"
+#include "sim/user.h"
+#include "sim/windows.h"
+
+namespace sim {
+
+class Process {
+ public:
+  explicit Process(World& world, ProcessOptions options = {});
+  Process(const Process&) = delete;
+  Process& operator=(const Process&) = delete;
+
+  plat::Host& host() { return host_; }
+  World& world() { return state_.world; }
+  const ProcessOptions& options() const { return state_.options; }
+
+  Console& console() { return console_; }
+  User& user() { return user_; }
+  Windows& windows() { return windows_; }
+  Resources& resources() { return resources_; }
+  size_t OpenHandles() const { return state_.handles.Count(); }
+  // The folder of the program file, with its final backslash.
+  std::wstring ProgramFolder() const;
+
+ private:
+  ProcessState state_;
+  Time time_{state_};
+  Kernel kernel_{state_};
+  ProcessInfo processInfo_{state_};
+  Profile profile_{state_};
+  Console console_;
+  Language language_{state_};
+  Resources resources_{state_};
+  User user_;
+  Windows windows_{state_};
+  plat::Host host_{time_, kernel_, processInfo_, profile_, console_, language_, resources_, user_, windows_};
+};
+
+}  // namespace sim

@@ -1,0 +1,35 @@
+// What every simulated area of one process shares: its world, its options, its handles and the state each
+// of its threads keeps (last error, UI language).
+#pragma once
+#include <map>
+#include <string>
+
+#include "sim/handle_table.h"
+#include "sim/world.h"
+
+namespace sim {
+
+struct ProcessOptions {
+  std::wstring modulePath = L"C:\\Tools\\FWUpdate\\FWUpdate.exe";
+  std::wstring commandLine;  // empty: the quoted module path alone
+  int session = 1;
+  std::wstring user = L"admin";
+  bool elevated = true;
+};
+
+struct ThreadState {
+  DWORD lastError = 0;
+  LANGID uiLanguage = 0;  // 0: none chosen, the system's language applies
+};
+
+struct ProcessState {
+  ProcessState(World& w, ProcessOptions o) : world(w), options(std::move(o)) {}
+  ThreadState& CurrentThread() { return threads[world.scheduler().CurrentThread()]; }
+
+  World& world;
+  ProcessOptions options;
+  HandleTable handles{0x100};
+  std::map<int, ThreadState> threads;
+};
+
+}  // namespace sim

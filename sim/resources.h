@@ -1,0 +1,45 @@
+// The program's resources in the simulated host: found by type, name and exact language, as
+// FindResourceExW does; string tables are stored as the same 16-entry blocks the resource compiler makes.
+#pragma once
+#include <cstdint>
+#include <map>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "platform/resources.h"
+#include "sim/process_state.h"
+
+namespace sim {
+
+class Resources final : public plat::IResources {
+ public:
+  explicit Resources(ProcessState& state);
+
+  HRSRC FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type) override;
+  HRSRC FindResourceExW(HMODULE module, LPCWSTR type, LPCWSTR name, WORD language) override;
+  HGLOBAL LoadResource(HMODULE module, HRSRC resource) override;
+  LPVOID LockResource(HGLOBAL data) override;
+  DWORD SizeofResource(HMODULE module, HRSRC resource) override;
+  DWORD GetFileVersionInfoSizeW(LPCWSTR fileName, LPDWORD handle) override;
+  BOOL GetFileVersionInfoW(LPCWSTR fileName, DWORD handle, DWORD size, LPVOID data) override;
+  BOOL VerQueryValueW(LPCVOID block, LPCWSTR subBlock, LPVOID* buffer, UINT* length) override;
+
+  // Resource names and types: integer ids or texts (compared without regard to case).
+  void Add(LPCWSTR type, LPCWSTR name, WORD language, std::vector<uint8_t> bytes);
+  void Remove(LPCWSTR type, LPCWSTR name, WORD language);
+  void RemoveAllStringTables();
+
+ private:
+  using Key = std::tuple<std::wstring, std::wstring, WORD>;
+  struct Entry {
+    std::vector<uint8_t> bytes;
+  };
+  static std::wstring KeyPart(LPCWSTR nameOrId);
+  void AddStringTables();
+
+  ProcessState& state_;
+  std::map<Key, Entry> entries_;
+};
+
+}  // namespace sim

@@ -1,0 +1,40 @@
+#include "sim/world.h"
+
+#include <cwctype>
+
+namespace sim {
+
+std::wstring FoldCase(std::wstring text) {
+  for (auto& c : text) c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
+  return text;
+}
+
+World::World(uint64_t seed) : scheduler_(seed) {}
+
+std::wstring World::NamespaceKey(const std::wstring& name, int session) {
+  static const std::wstring kGlobal = L"Global\\";
+  static const std::wstring kLocal = L"Local\\";
+  if (name.compare(0, kGlobal.size(), kGlobal) == 0) return L"\\BaseNamedObjects\\" + name.substr(kGlobal.size());
+  const std::wstring local = name.compare(0, kLocal.size(), kLocal) == 0 ? name.substr(kLocal.size()) : name;
+  return L"\\Sessions\\" + std::to_wstring(session) + L"\\BaseNamedObjects\\" + local;
+}
+
+std::shared_ptr<Object> World::FindNamed(const std::wstring& name, int session) const {
+  const auto it = named_.find(NamespaceKey(name, session));
+  return it == named_.end() ? nullptr : it->second.lock();
+}
+
+void World::AddNamed(const std::wstring& name, int session, const std::shared_ptr<Object>& object) {
+  named_[NamespaceKey(name, session)] = object;
+}
+
+void World::WriteTextFile(const std::wstring& path, const std::wstring& content) { files_[FoldCase(path)] = content; }
+void World::DeleteFile(const std::wstring& path) { files_.erase(FoldCase(path)); }
+
+std::optional<std::wstring> World::ReadTextFile(const std::wstring& path) const {
+  const auto it = files_.find(FoldCase(path));
+  if (it == files_.end()) return std::nullopt;
+  return it->second;
+}
+
+}  // namespace sim

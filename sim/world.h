@@ -1,0 +1,47 @@
+// The simulated machine: virtual clock and threads, the named objects of its namespaces, its files and its
+// system language. Programs run in it as simulated processes (sim/process.h).
+#pragma once
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/win_types.h"
+#include "sim/handle_table.h"
+#include "sim/scheduler.h"
+
+namespace sim {
+
+class World {
+ public:
+  explicit World(uint64_t seed = 1);
+
+  Scheduler& scheduler() { return scheduler_; }
+  // GetTickCount: virtual milliseconds from a settable start, wrapping at 2^32 as the real one does.
+  DWORD TickCount() const { return static_cast<DWORD>(tickBase_ + scheduler_.Now()); }
+  void SetTickBase(DWORD base) { tickBase_ = base; }
+
+  // Named kernel objects. "Global\" names are machine-wide; other names live in their session's namespace.
+  std::shared_ptr<Object> FindNamed(const std::wstring& name, int session) const;
+  void AddNamed(const std::wstring& name, int session, const std::shared_ptr<Object>& object);
+  bool IsNameInUse(const std::wstring& name, int session) const { return FindNamed(name, session) != nullptr; }
+
+  // Files, by path without regard to case.
+  void WriteTextFile(const std::wstring& path, const std::wstring& content);
+  void DeleteFile(const std::wstring& path);
+  std::optional<std::wstring> ReadTextFile(const std::wstring& path) const;
+
+  LANGID systemUiLanguage = 0x0409;
+
+ private:
+  static std::wstring NamespaceKey(const std::wstring& name, int session);
+
+  Scheduler scheduler_;
+  DWORD tickBase_ = 0;
+  std::map<std::wstring, std::weak_ptr<Object>> named_;
+  std::map<std::wstring, std::wstring> files_;
+};
+
+std::wstring FoldCase(std::wstring text);
+
+}  // namespace sim

@@ -1,0 +1,3 @@
+#include "app/debug_log.h"
+
+const DebugLog g_debugLog;

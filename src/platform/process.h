@@ -1,0 +1,14 @@
+// What a process knows about itself: its program file and its command line.
+#pragma once
+#include "platform/win_types.h"
+
+namespace plat {
+
+class IProcess {
+ public:
+  virtual ~IProcess() = default;
+  virtual DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size) = 0;
+  virtual LPCWSTR GetCommandLineW() = 0;
+};
+
+}  // namespace plat

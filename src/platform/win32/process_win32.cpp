@@ -1,0 +1,10 @@
+#include "platform/win32/win32_host.h"
+
+namespace plat::win32 {
+
+DWORD Process::GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size) {
+  return ::GetModuleFileNameW(module, buffer, size);
+}
+LPCWSTR Process::GetCommandLineW() { return ::GetCommandLineW(); }
+
+}  // namespace plat::win32

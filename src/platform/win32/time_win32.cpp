@@ -1,0 +1,8 @@
+#include "platform/win32/win32_host.h"
+
+namespace plat::win32 {
+
+DWORD Time::GetTickCount() { return ::GetTickCount(); }
+void Time::Sleep(DWORD milliseconds) { ::Sleep(milliseconds); }
+
+}  // namespace plat::win32
