@@ -1,0 +1,31 @@
+// Deterministic stand-ins for the three firmware images, for builds that are not given the real ones.
+// The pattern depends on the image id and on the position, so a swapped image, a shifted byte or a
+// truncated transfer all change the checksum.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace emu {
+
+struct PlaceholderSpec {
+    int id;
+    size_t size;
+};
+
+// 501 and 504: 8388608 bytes, 505: 13633428 bytes.
+constexpr PlaceholderSpec kPlaceholderImages[] = {{501, 8388608}, {504, 8388608}, {505, 13633428}};
+constexpr size_t kLargestImageSize = 13633428;
+
+std::optional<size_t> PlaceholderSize(int id);
+
+uint8_t PlaceholderByte(int id, size_t offset);
+std::vector<uint8_t> PlaceholderImage(int id, size_t size);
+// Fills `out` with bytes [offset, offset + size) of the image; lets a writer stream it in pieces.
+void PlaceholderFill(int id, size_t offset, uint8_t* out, size_t size);
+// FNV-1a 64 over the first `size` bytes, computed without holding the image.
+uint64_t PlaceholderChecksum(int id, size_t size);
+
+}  // namespace emu
