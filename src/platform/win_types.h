@@ -6,6 +6,9 @@
 #include <winsock2.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <devguid.h>
+#include <setupapi.h>
+#include <winsvc.h>
 #else
 #include <cstddef>
 #include <cstdint>
@@ -137,6 +140,104 @@ struct INITCOMMONCONTROLSEX {
   DWORD dwSize;
   DWORD dwICC;
 };
+
+// Code pages.
+constexpr UINT CP_UTF8 = 65001;
+
+// Device setup and the registry.
+typedef BYTE* PBYTE;
+typedef BYTE* LPBYTE;
+typedef DWORD* PDWORD;
+struct GUID {
+  uint32_t Data1;
+  uint16_t Data2;
+  uint16_t Data3;
+  uint8_t Data4[8];
+};
+typedef void* HDEVINFO;
+// 28 bytes on x86, 32 on 64-bit hosts: callers set cbSize with sizeof.
+struct SP_DEVINFO_DATA {
+  DWORD cbSize;
+  GUID ClassGuid;
+  DWORD DevInst;
+  ULONG_PTR Reserved;
+};
+typedef SP_DEVINFO_DATA* PSP_DEVINFO_DATA;
+struct HKEY__;
+typedef HKEY__* HKEY;
+typedef HKEY* PHKEY;
+typedef DWORD REGSAM;
+#define HKEY_LOCAL_MACHINE ((HKEY)(ULONG_PTR)((LONG)0x80000002))
+constexpr REGSAM KEY_READ = 0x20019;
+constexpr DWORD REG_SZ = 1;
+constexpr DWORD REG_DWORD = 4;
+constexpr DWORD REG_MULTI_SZ = 7;
+constexpr DWORD SPDRP_HARDWAREID = 0x1;
+constexpr DWORD SPDRP_DRIVER = 0x9;
+constexpr DWORD DIGCF_PRESENT = 0x2;
+inline constexpr GUID GUID_DEVCLASS_IMAGE = {0x6bdd1fc6, 0x810f, 0x11d0,
+                                              {0xbe, 0xc7, 0x08, 0x00, 0x2b, 0xe2, 0x09, 0x2f}};
+constexpr DWORD ERROR_INVALID_DATA = 13;
+constexpr DWORD ERROR_MORE_DATA = 234;
+constexpr DWORD ERROR_NO_MORE_ITEMS = 259;
+constexpr DWORD ERROR_INVALID_FLAGS = 1004;
+constexpr DWORD ERROR_INVALID_USER_BUFFER = 1784;
+
+// Service control and local memory.
+struct SC_HANDLE__;
+typedef SC_HANDLE__* SC_HANDLE;
+typedef HANDLE HLOCAL;
+struct SERVICE_STATUS {
+  DWORD dwServiceType;
+  DWORD dwCurrentState;
+  DWORD dwControlsAccepted;
+  DWORD dwWin32ExitCode;
+  DWORD dwServiceSpecificExitCode;
+  DWORD dwCheckPoint;
+  DWORD dwWaitHint;
+};
+typedef SERVICE_STATUS* LPSERVICE_STATUS;
+struct QUERY_SERVICE_CONFIGW {
+  DWORD dwServiceType;
+  DWORD dwStartType;
+  DWORD dwErrorControl;
+  LPWSTR lpBinaryPathName;
+  LPWSTR lpLoadOrderGroup;
+  DWORD dwTagId;
+  LPWSTR lpDependencies;
+  LPWSTR lpServiceStartName;
+  LPWSTR lpDisplayName;
+};
+typedef QUERY_SERVICE_CONFIGW* LPQUERY_SERVICE_CONFIGW;
+constexpr DWORD GENERIC_EXECUTE = 0x20000000;
+constexpr DWORD SC_MANAGER_CONNECT = 0x0001;
+constexpr DWORD SC_MANAGER_ALL_ACCESS = 0xF003F;
+constexpr DWORD SERVICE_QUERY_CONFIG = 0x0001;
+constexpr DWORD SERVICE_CHANGE_CONFIG = 0x0002;
+constexpr DWORD SERVICE_QUERY_STATUS = 0x0004;
+constexpr DWORD SERVICE_START = 0x0010;
+constexpr DWORD SERVICE_STOP = 0x0020;
+constexpr DWORD SERVICE_WIN32_SHARE_PROCESS = 0x20;
+constexpr DWORD SERVICE_STOPPED = 1;
+constexpr DWORD SERVICE_START_PENDING = 2;
+constexpr DWORD SERVICE_STOP_PENDING = 3;
+constexpr DWORD SERVICE_RUNNING = 4;
+constexpr DWORD SERVICE_CONTROL_STOP = 1;
+constexpr DWORD SERVICE_ACCEPT_STOP = 1;
+constexpr DWORD SERVICE_AUTO_START = 2;
+constexpr DWORD SERVICE_DEMAND_START = 3;
+constexpr DWORD SERVICE_DISABLED = 4;
+constexpr DWORD SERVICE_ERROR_NORMAL = 1;
+constexpr DWORD SERVICE_NO_CHANGE = 0xFFFFFFFF;
+constexpr UINT LMEM_FIXED = 0x0;
+constexpr UINT LMEM_ZEROINIT = 0x40;
+constexpr DWORD ERROR_INVALID_SERVICE_CONTROL = 1052;
+constexpr DWORD ERROR_SERVICE_REQUEST_TIMEOUT = 1053;
+constexpr DWORD ERROR_SERVICE_ALREADY_RUNNING = 1056;
+constexpr DWORD ERROR_SERVICE_DISABLED = 1058;
+constexpr DWORD ERROR_SERVICE_DOES_NOT_EXIST = 1060;
+constexpr DWORD ERROR_SERVICE_CANNOT_ACCEPT_CTRL = 1061;
+constexpr DWORD ERROR_SERVICE_NOT_ACTIVE = 1062;
 #endif
 
 #include <cstdint>
