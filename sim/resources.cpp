@@ -1,5 +1,7 @@
 #include "sim/resources.h"
 
+#include <cstring>
+#include <cwchar>
 #include <cwctype>
 
 #include "sim/string_tables.h"
@@ -99,20 +101,79 @@ DWORD Resources::SizeofResource(HMODULE, HRSRC resource) {
   return static_cast<DWORD>(reinterpret_cast<Entry*>(resource)->bytes.size());
 }
 
-DWORD Resources::GetFileVersionInfoSizeW(LPCWSTR, LPDWORD handle) {
+void Resources::SetVersionInfo(WORD language, WORD codePage, std::map<std::wstring, std::wstring> strings) {
+  hasVersionInfo_ = true;
+  versionLanguage_ = language;
+  versionCodePage_ = codePage;
+  versionStrings_ = std::move(strings);
+}
+
+// The block handed to the core: the translation as two 16-bit words in one wide character's room, then
+// "key NUL value NUL" pairs. Only VerQueryValueW reads it.
+std::vector<wchar_t> Resources::SerializeVersionInfo() const {
+  std::vector<wchar_t> block(2, L'\0');
+  std::memcpy(block.data(), &versionLanguage_, sizeof(WORD));
+  std::memcpy(reinterpret_cast<char*>(block.data()) + sizeof(WORD), &versionCodePage_, sizeof(WORD));
+  block[1] = static_cast<wchar_t>(versionStrings_.size());
+  for (const auto& [key, value] : versionStrings_) {
+    block.insert(block.end(), key.begin(), key.end());
+    block.push_back(L'\0');
+    block.insert(block.end(), value.begin(), value.end());
+    block.push_back(L'\0');
+  }
+  return block;
+}
+
+DWORD Resources::GetFileVersionInfoSizeW(LPCWSTR fileName, LPDWORD handle) {
   if (handle != nullptr) *handle = 0;
-  state_.CurrentThread().lastError = ERROR_RESOURCE_TYPE_NOT_FOUND;
-  return 0;
+  if (!hasVersionInfo_ || fileName == nullptr || FoldCase(fileName) != FoldCase(state_.options.modulePath)) {
+    state_.CurrentThread().lastError = ERROR_RESOURCE_TYPE_NOT_FOUND;
+    return 0;
+  }
+  return static_cast<DWORD>(SerializeVersionInfo().size() * sizeof(wchar_t));
 }
 
-BOOL Resources::GetFileVersionInfoW(LPCWSTR, DWORD, DWORD, LPVOID) {
-  state_.CurrentThread().lastError = ERROR_RESOURCE_TYPE_NOT_FOUND;
-  return FALSE;
+BOOL Resources::GetFileVersionInfoW(LPCWSTR fileName, DWORD, DWORD size, LPVOID data) {
+  if (GetFileVersionInfoSizeW(fileName, nullptr) == 0 || data == nullptr) return FALSE;
+  const std::vector<wchar_t> block = SerializeVersionInfo();
+  if (size < block.size() * sizeof(wchar_t)) {
+    state_.CurrentThread().lastError = ERROR_INSUFFICIENT_BUFFER;
+    return FALSE;
+  }
+  std::memcpy(data, block.data(), block.size() * sizeof(wchar_t));
+  return TRUE;
 }
 
-BOOL Resources::VerQueryValueW(LPCVOID, LPCWSTR, LPVOID* buffer, UINT* length) {
+BOOL Resources::VerQueryValueW(LPCVOID blockData, LPCWSTR subBlock, LPVOID* buffer, UINT* length) {
   if (buffer != nullptr) *buffer = nullptr;
   if (length != nullptr) *length = 0;
+  if (blockData == nullptr || subBlock == nullptr || buffer == nullptr || length == nullptr) return FALSE;
+  const auto* block = static_cast<const wchar_t*>(blockData);
+  const std::wstring wanted = FoldCase(subBlock);
+  if (wanted == L"\\VARFILEINFO\\TRANSLATION") {
+    *buffer = const_cast<wchar_t*>(block);
+    *length = 2 * sizeof(WORD);
+    return TRUE;
+  }
+  const auto count = static_cast<size_t>(block[1]);
+  WORD language = 0;
+  WORD codePage = 0;
+  std::memcpy(&language, block, sizeof(WORD));
+  std::memcpy(&codePage, reinterpret_cast<const char*>(block) + sizeof(WORD), sizeof(WORD));
+  wchar_t prefix[32];
+  std::swprintf(prefix, 32, L"\\STRINGFILEINFO\\%04X%04X\\", language, codePage);
+  const wchar_t* cursor = block + 2;
+  for (size_t i = 0; i < count; ++i) {
+    const std::wstring key(cursor);
+    cursor += key.size() + 1;
+    const wchar_t* value = cursor;
+    cursor += std::wcslen(value) + 1;
+    if (wanted == FoldCase(prefix + key)) {
+      *buffer = const_cast<wchar_t*>(value);
+      *length = static_cast<UINT>(std::wcslen(value) + 1);
+      return TRUE;
+    }
+  }
   return FALSE;
 }
 

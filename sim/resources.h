@@ -29,6 +29,10 @@ class Resources final : public plat::IResources {
   void Add(LPCWSTR type, LPCWSTR name, WORD language, std::vector<uint8_t> bytes);
   void Remove(LPCWSTR type, LPCWSTR name, WORD language);
   void RemoveAllStringTables();
+  // The program file's version information: one translation and its string values. Without it the
+  // version lookups fail as for a file that has none.
+  void SetVersionInfo(WORD language, WORD codePage, std::map<std::wstring, std::wstring> strings);
+  void RemoveVersionInfo() { hasVersionInfo_ = false; }
 
  private:
   using Key = std::tuple<std::wstring, std::wstring, WORD>;
@@ -38,8 +42,15 @@ class Resources final : public plat::IResources {
   static std::wstring KeyPart(LPCWSTR nameOrId);
   void AddStringTables();
 
+  std::vector<wchar_t> SerializeVersionInfo() const;
+
   ProcessState& state_;
   std::map<Key, Entry> entries_;
+  bool hasVersionInfo_ = true;
+  WORD versionLanguage_ = 0x0409;
+  WORD versionCodePage_ = 0x04B0;
+  std::map<std::wstring, std::wstring> versionStrings_{{L"FileVersion", L"0.0.68.0"},
+                                                      {L"ProductVersion", L"0.0.68.0"}};
 };
 
 }  // namespace sim

@@ -1,13 +1,99 @@
-// The main window and the program's central object.
+// The main window and the program's central object: the state every worker thread shares, the window
+// operations the workers report through, and the device, service and update operations (each defined in
+// the folder of its subsystem).
 #pragma once
+#include <atomic>
 #include <string>
 
+#include "platform/host.h"
+#include "ui/device_slot.h"
 #include "ui/framework/dialog.h"
+#include "ui/framework/list_ctrl.h"
+
+enum class BurnProcedure { kMonitored, kUnmonitored };
 
 class CFWUpdateDlg : public CDialogEx {
  public:
   explicit CFWUpdateDlg(plat::Host& host);
+  ~CFWUpdateDlg() override;
+
+  // Device discovery and status (src/device).
+  int GetDeviceStatus(int fromStopThread, int event);
+  BOOL FindDeviceFriendlyName();
+
+  // Host coordination (src/host).
+  BOOL CheckWIAClosed(int fromStopThread, int event);
+  BOOL LockScanAppMutex(int kind);
+  BOOL LockScanApps();
+  void ReleaseScanAppMutexes();
+
+  // Firmware update engine (src/update).
+  BOOL LoadFirmwareImage(WORD imageId, const BYTE** data, DWORD* size, int row);
+  BOOL UpdateDevice(const std::wstring& channel, int row);
+  BOOL BurnFirmware(const std::wstring& channel, WORD imageId, WORD imageCode, BurnProcedure procedure,
+                    int powerWaitLimit, int row);
+
+  // Window operations the workers use; synchronous, served by the window's thread.
+  // Status posting: the text into column 1 of the row, read back, and shown in the status text (1017).
+  void PostStatus(int row, const std::wstring& text);
+  void SetStatusText(const std::wstring& text);
+  void SetRowCheck(int row, bool checked);  // state image 2 when set, 1 when cleared
+  bool IsRowChecked(int row);
+  std::wstring GetCellText(int row, int column);
+  void SetCellText(int row, int column, const std::wstring& text);
+  void SetControlText(int id, const std::wstring& text);
+  void EnableControl(int id, bool enable);
+  bool AnySlotBusy() const;
+  // Starts a stop thread for the event; its handle and id go into m_hStopThread and m_dwStopThreadId.
+  void StartStopThread(int event);
+
+  plat::Host& Host() { return CDialogEx::Host(); }
+
+  HICON m_hIcon = nullptr;
+  std::wstring m_strCurrentDestination;
+  LONG m_nRowCount = 0;
+  std::atomic<LONG> m_nCurrentRow{0};
+  CListCtrl m_listDevices;
+  std::wstring m_strDeviceName;
+  std::wstring m_strInterface;
+  std::wstring m_strStatus;
+  std::atomic<DWORD> m_dwUpdateThreadId{0};
+  std::atomic<HANDLE> m_hStopThread{nullptr};
+  std::atomic<DWORD> m_dwStopThreadId{0};
+  std::atomic<HANDLE> m_hCancelThread{nullptr};
+  std::atomic<DWORD> m_dwCancelThreadId{0};
+  DeviceSlot m_slots[kDeviceSlotCount];
+  WCHAR m_szFriendlyName[256] = {};
+  std::atomic<HANDLE> m_hScanExtMutex{INVALID_HANDLE_VALUE};
+  std::atomic<HANDLE> m_hGuidMutex{INVALID_HANDLE_VALUE};
+  std::atomic<HANDLE> m_hQuenbyMutex{INVALID_HANDLE_VALUE};
 
  protected:
+  void DoDataExchange() override;
   BOOL OnInitDialog() override;
+  bool OnCommand(UINT id) override;
+  bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+
+ private:
+  void OnUpdate();
+  void OnClose();
+  void OnSearchDevice();
+  void OnSysCommand(UINT id);
+  void OnPaint();
+  std::wstring ReadFileVersion();
+  void WaitForEarlierUpdateThread();
+
+  struct MessageMapEntry;
+  static const MessageMapEntry kMessageMap[];
+};
+
+// Thread routines; each takes the dialog (the stop thread a record with the dialog and the event number).
+DWORD WINAPI Thread_CloseWIA(LPVOID parameter);
+DWORD WINAPI Thread_VoskUpdate(LPVOID parameter);
+DWORD WINAPI Thread_Cancel(LPVOID parameter);
+
+// The record the stop thread is started with.
+struct StopThreadRecord {
+  CFWUpdateDlg* dialog;
+  DWORD event;
 };

@@ -76,6 +76,20 @@ class Windows final : public IWindows {
   BOOL EndDialog(HWND dialog, INT_PTR result) override;
   HWND GetDlgItem(HWND dialog, int id) override;
   BOOL SetWindowTextW(HWND window, LPCWSTR text) override;
+  BOOL EnableWindow(HWND window, BOOL enable) override;
+  BOOL IsWindowEnabled(HWND window) override;
+  LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+  LONG_PTR SetWindowLongPtrW(HWND window, int index, LONG_PTR value) override;
+  HICON LoadIconW(LPCWSTR name) override;
+  HMENU GetSystemMenu(HWND window, BOOL revert) override;
+  BOOL AppendMenuW(HMENU menu, UINT flags, UINT_PTR id, LPCWSTR text) override;
+  BOOL IsIconic(HWND window) override;
+  HDC BeginPaint(HWND window, PAINTSTRUCT* paint) override;
+  BOOL EndPaint(HWND window, const PAINTSTRUCT* paint) override;
+  BOOL GetClientRect(HWND window, RECT* rect) override;
+  int GetSystemMetrics(int index) override;
+  BOOL DrawIcon(HDC dc, int x, int y, HICON icon) override;
+  LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
 };
 
 // All areas of the real platform, owned together for the life of the program.

@@ -27,3 +27,30 @@ HWND Windows::GetDlgItem(HWND dialog, int id) { return ::GetDlgItem(dialog, id);
 BOOL Windows::SetWindowTextW(HWND window, LPCWSTR text) { return ::SetWindowTextW(window, text); }
 
 }  // namespace plat::win32
+
+namespace plat::win32 {
+
+BOOL Windows::EnableWindow(HWND window, BOOL enable) { return ::EnableWindow(window, enable); }
+BOOL Windows::IsWindowEnabled(HWND window) { return ::IsWindowEnabled(window); }
+LRESULT Windows::SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return ::SendMessageW(window, message, wParam, lParam);
+}
+LONG_PTR Windows::SetWindowLongPtrW(HWND window, int index, LONG_PTR value) {
+  return ::SetWindowLongPtrW(window, index, value);
+}
+HICON Windows::LoadIconW(LPCWSTR name) { return ::LoadIconW(::GetModuleHandleW(nullptr), name); }
+HMENU Windows::GetSystemMenu(HWND window, BOOL revert) { return ::GetSystemMenu(window, revert); }
+BOOL Windows::AppendMenuW(HMENU menu, UINT flags, UINT_PTR id, LPCWSTR text) {
+  return ::AppendMenuW(menu, flags, id, text);
+}
+BOOL Windows::IsIconic(HWND window) { return ::IsIconic(window); }
+HDC Windows::BeginPaint(HWND window, PAINTSTRUCT* paint) { return ::BeginPaint(window, paint); }
+BOOL Windows::EndPaint(HWND window, const PAINTSTRUCT* paint) { return ::EndPaint(window, paint); }
+BOOL Windows::GetClientRect(HWND window, RECT* rect) { return ::GetClientRect(window, rect); }
+int Windows::GetSystemMetrics(int index) { return ::GetSystemMetrics(index); }
+BOOL Windows::DrawIcon(HDC dc, int x, int y, HICON icon) { return ::DrawIcon(dc, x, y, icon); }
+LRESULT Windows::DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace plat::win32

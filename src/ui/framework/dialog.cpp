@@ -6,24 +6,43 @@ INT_PTR CDialogEx::DoModal() { return host_.windows.DialogBoxParamW(MAKEINTRESOU
 
 void CDialogEx::EndDialog(INT_PTR result) { host_.windows.EndDialog(m_hWnd, result); }
 
-BOOL CDialogEx::OnInitDialog() { return TRUE; }
+HWND CDialogEx::GetDlgItem(int id) { return host_.windows.GetDlgItem(m_hWnd, id); }
+
+void CDialogEx::SetDlgItemText(int id, const std::wstring& text) {
+  host_.windows.SetWindowTextW(GetDlgItem(id), text.c_str());
+}
+
+void CDialogEx::EnableDlgItem(int id, bool enable) { host_.windows.EnableWindow(GetDlgItem(id), enable ? TRUE : FALSE); }
+
+bool CDialogEx::IsDlgItemEnabled(int id) { return host_.windows.IsWindowEnabled(GetDlgItem(id)) != FALSE; }
+
+void CDialogEx::SetWindowText(const std::wstring& text) { host_.windows.SetWindowTextW(m_hWnd, text.c_str()); }
+
+BOOL CDialogEx::OnInitDialog() {
+  DoDataExchange();
+  return TRUE;
+}
 
 bool CDialogEx::OnCommand(UINT id) {
-  if (id == IDCANCEL) {
-    EndDialog(IDCANCEL);
+  if (id == IDOK || id == IDCANCEL) {
+    EndDialog(static_cast<INT_PTR>(id));
     return true;
   }
   return false;
 }
 
-INT_PTR CDialogEx::OnDialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM /*lParam*/) {
+bool CDialogEx::OnMessage(UINT, WPARAM, LPARAM, INT_PTR&) { return false; }
+
+INT_PTR CDialogEx::OnDialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
       m_hWnd = dialog;
       return OnInitDialog();
     case WM_COMMAND:
       return OnCommand(static_cast<UINT>(wParam & 0xFFFF)) ? TRUE : FALSE;
-    default:
-      return FALSE;
+    default: {
+      INT_PTR result = FALSE;
+      return OnMessage(message, wParam, lParam, result) ? result : FALSE;
+    }
   }
 }

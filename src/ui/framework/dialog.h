@@ -1,5 +1,7 @@
-// The modal dialog base: a template, OnInitDialog, and the messages routed to virtual handlers.
+// The modal dialog base: a template, OnInitDialog, DoDataExchange, and the messages routed to handlers.
 #pragma once
+#include <string>
+
 #include "platform/host.h"
 
 class CDialogEx : public plat::IDialogEvents {
@@ -12,12 +14,22 @@ class CDialogEx : public plat::IDialogEvents {
   INT_PTR DoModal();
   void EndDialog(INT_PTR result);
 
+  // Control operations by id; from another thread they wait until the window's thread has served them.
+  HWND GetDlgItem(int id);
+  void SetDlgItemText(int id, const std::wstring& text);
+  void EnableDlgItem(int id, bool enable);
+  bool IsDlgItemEnabled(int id);
+  void SetWindowText(const std::wstring& text);
+
   HWND m_hWnd = nullptr;
 
  protected:
+  virtual void DoDataExchange() {}
   virtual BOOL OnInitDialog();
   // A command from a control or the dialog manager (1 OK, 2 Cancel). True when handled.
   virtual bool OnCommand(UINT id);
+  // Any other message; true when handled, with the dialog procedure's result.
+  virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result);
 
   plat::Host& Host() { return host_; }
 

@@ -12,9 +12,11 @@ int CWinApp::Run(plat::Host& host) {
 
 BOOL CWinApp::InitInstance() { return TRUE; }
 
-std::wstring CWinApp::AppTitle() {
+std::wstring CWinApp::AppTitle() { return ApplicationTitle(*host_); }
+
+std::wstring ApplicationTitle(plat::Host& host) {
   WCHAR path[1024] = {};
-  const DWORD length = host_->process.GetModuleFileNameW(nullptr, path, 1024);
+  const DWORD length = host.process.GetModuleFileNameW(nullptr, path, 1024);
   const auto parts = app::SplitPath(std::wstring_view(path, length < 1024 ? length : 0));
   return parts ? parts->name : std::wstring();
 }

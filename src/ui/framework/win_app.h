@@ -6,6 +6,9 @@
 
 class CDialogEx;
 
+// The application title: the program file's name without its extension.
+std::wstring ApplicationTitle(plat::Host& host);
+
 class CWinApp {
  public:
   CWinApp() = default;

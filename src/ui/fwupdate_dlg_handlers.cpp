@@ -1,0 +1,151 @@
+// The main window's message map and its handlers.
+#include "app/console_log.h"
+#include "app/string_table.h"
+#include "res/resource.h"
+#include "res/string_ids.h"
+#include "ui/about_dlg.h"
+#include "ui/framework/win_app.h"
+#include "ui/fwupdate_dlg.h"
+
+namespace {
+constexpr UINT kAboutCommand = 16;
+}  // namespace
+
+struct CFWUpdateDlg::MessageMapEntry {
+  UINT message;
+  UINT id;  // command id, or notification code for WM_NOTIFY; 0 for any
+  INT_PTR (*handle)(CFWUpdateDlg& dialog, WPARAM wParam, LPARAM lParam);
+};
+
+// In the order the window routes them; the first matching entry handles the message.
+const CFWUpdateDlg::MessageMapEntry CFWUpdateDlg::kMessageMap[] = {
+    {WM_SYSCOMMAND, 0, [](CFWUpdateDlg& d, WPARAM w, LPARAM) -> INT_PTR { d.OnSysCommand(static_cast<UINT>(w)); return (w & 0xFFF0) == 16; }},
+    {WM_PAINT, 0, [](CFWUpdateDlg& d, WPARAM, LPARAM) -> INT_PTR { d.OnPaint(); return d.Host().windows.IsIconic(d.m_hWnd); }},
+    {WM_TIMER, 0, [](CFWUpdateDlg&, WPARAM, LPARAM) -> INT_PTR { return FALSE; }},
+    {WM_QUERYDRAGICON, 0, [](CFWUpdateDlg& d, WPARAM, LPARAM) -> INT_PTR { return reinterpret_cast<INT_PTR>(d.m_hIcon); }},
+    {WM_COMMAND, IDC_UPDATE, [](CFWUpdateDlg& d, WPARAM, LPARAM) -> INT_PTR { d.OnUpdate(); return TRUE; }},
+    {WM_COMMAND, IDCANCEL, [](CFWUpdateDlg& d, WPARAM, LPARAM) -> INT_PTR { d.OnClose(); return TRUE; }},
+    {WM_COMMAND, IDC_SEARCH_DEVICE, [](CFWUpdateDlg& d, WPARAM, LPARAM) -> INT_PTR { d.OnSearchDevice(); return TRUE; }},
+    {WM_NOTIFY, LVN_ITEMCHANGED, [](CFWUpdateDlg& d, WPARAM, LPARAM) -> INT_PTR {
+       d.Host().windows.SetWindowLongPtrW(d.m_hWnd, DWLP_MSGRESULT, 0);
+       return TRUE;
+     }},
+    {WM_COMMAND, IDOK, [](CFWUpdateDlg&, WPARAM, LPARAM) -> INT_PTR { return TRUE; }},
+};
+
+bool CFWUpdateDlg::OnCommand(UINT id) {
+  INT_PTR result = FALSE;
+  return OnMessage(WM_COMMAND, id, 0, result);
+}
+
+bool CFWUpdateDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
+  for (const auto& entry : kMessageMap) {
+    if (entry.message != message) continue;
+    if (message == WM_COMMAND && entry.id != (wParam & 0xFFFF)) continue;
+    if (message == WM_NOTIFY) {
+      const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+      if (header == nullptr || header->idFrom != IDC_DEVICE_LIST || header->code != entry.id) continue;
+    }
+    result = entry.handle(*this, wParam, lParam);
+    return message != WM_SYSCOMMAND && message != WM_PAINT && message != WM_TIMER ? true : result != FALSE;
+  }
+  return false;
+}
+
+void CFWUpdateDlg::OnUpdate() {
+  m_nCurrentRow = 0;
+  m_strCurrentDestination.clear();
+  EnableDlgItem(IDC_DEVICE_LIST, false);
+  EnableDlgItem(IDC_SEARCH_DEVICE, false);
+  EnableDlgItem(IDC_UPDATE, false);
+  EnableDlgItem(IDCANCEL, false);
+
+  if (!IsRowChecked(0)) {
+    plat::Host& host = Host();
+    host.user.MessageBoxW(m_hWnd, app::LoadStringById(host, IDS_DEVICE_NOT_FOUND).c_str(),
+                         ApplicationTitle(host).c_str(), MB_OK);
+    if (!AnySlotBusy()) {
+      EnableDlgItem(IDC_SEARCH_DEVICE, true);
+      EnableDlgItem(IDCANCEL, true);
+    }
+    return;
+  }
+
+  m_listDevices.SetItemText(0, 1, L"");
+  m_strCurrentDestination = m_listDevices.GetItemText(0, 0);
+  DeviceSlot& slot = m_slots[0];
+  LONG idle = 0;
+  if (!slot.bBusy.compare_exchange_strong(idle, 1)) return;  // an update of the row is running
+  if (m_strCurrentDestination != L"USB") return;
+
+  WaitForEarlierUpdateThread();
+  DWORD id = 0;
+  slot.hUpdateThread = Host().kernel.CreateThread(nullptr, 0, &Thread_VoskUpdate, this, 0, &id);
+  m_dwUpdateThreadId = id;
+}
+
+void CFWUpdateDlg::WaitForEarlierUpdateThread() {
+  plat::Host& host = Host();
+  const HANDLE earlier = m_slots[0].hUpdateThread.exchange(nullptr);
+  if (earlier == nullptr) return;
+  for (int step = 0; step < 100; ++step) {
+    const DWORD result = host.kernel.WaitForSingleObject(earlier, 1000);
+    if (result == WAIT_TIMEOUT) {
+      app::ConsolePrint(host, L"[Update] VoskUpdate Thread return wait time out!!\n");
+      continue;
+    }
+    if (result == WAIT_FAILED) {
+      app::ConsolePrint(host, L"[Update] VoskUpdate Thread return Wait failed!!\n");
+    } else if (result != WAIT_OBJECT_0) {
+      app::ConsolePrint(host, L"[Update] VoskUpdate Thread return Unknow(%u)\n", result);
+    }
+    break;
+  }
+  host.kernel.CloseHandle(earlier);
+}
+
+void CFWUpdateDlg::OnClose() {
+  EnableDlgItem(IDC_DEVICE_LIST, false);
+  EnableDlgItem(IDC_SEARCH_DEVICE, false);
+  EnableDlgItem(IDC_UPDATE, false);
+  EnableDlgItem(IDCANCEL, false);
+  if (m_hCancelThread.load() != nullptr) return;
+  app::ConsolePrint(Host(), L"[Cancel Button] Create Cancel Thread...\n");
+  DWORD id = 0;
+  m_hCancelThread = Host().kernel.CreateThread(nullptr, 0, &Thread_Cancel, this, 0, &id);
+  m_dwCancelThreadId = id;
+}
+
+void CFWUpdateDlg::OnSearchDevice() {
+  EnableDlgItem(IDC_DEVICE_LIST, false);
+  EnableDlgItem(IDC_SEARCH_DEVICE, false);
+  EnableDlgItem(IDC_UPDATE, false);
+  EnableDlgItem(IDCANCEL, false);
+  GetDeviceStatus(0, 2);
+  if (!AnySlotBusy()) {
+    EnableDlgItem(IDC_SEARCH_DEVICE, true);
+    EnableDlgItem(IDCANCEL, true);
+  }
+}
+
+// Nothing in the window generates command 16 (no menu item exists), so the About box is never shown.
+void CFWUpdateDlg::OnSysCommand(UINT id) {
+  if ((id & 0xFFF0) == kAboutCommand) {
+    CAboutDlg about(Host());
+    about.DoModal();
+  }
+}
+
+void CFWUpdateDlg::OnPaint() {
+  plat::IWindows& windows = Host().windows;
+  if (!windows.IsIconic(m_hWnd)) return;
+  PAINTSTRUCT paint{};
+  HDC dc = windows.BeginPaint(m_hWnd, &paint);
+  windows.SendMessageW(m_hWnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  RECT client{};
+  windows.GetClientRect(m_hWnd, &client);
+  const int x = (client.right - client.left - windows.GetSystemMetrics(SM_CXICON) + 1) / 2;
+  const int y = (client.bottom - client.top - windows.GetSystemMetrics(SM_CYICON) + 1) / 2;
+  windows.DrawIcon(dc, x, y, m_hIcon);
+  windows.EndPaint(m_hWnd, &paint);
+}
