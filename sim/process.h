@@ -1,6 +1,7 @@
 // One program copy running in the simulated world: the host its core runs on, and what tests observe.
 #pragma once
 #include "platform/host.h"
+#include "sim/codepage.h"
 #include "sim/console.h"
 #include "sim/kernel.h"
 #include "sim/language.h"
@@ -8,6 +9,8 @@
 #include "sim/process_state.h"
 #include "sim/profile.h"
 #include "sim/resources.h"
+#include "sim/services.h"
+#include "sim/setup.h"
 #include "sim/time.h"
 #include "sim/user.h"
 #include "sim/windows.h"
@@ -28,7 +31,11 @@ class Process {
   User& user() { return user_; }
   Windows& windows() { return windows_; }
   Resources& resources() { return resources_; }
+  CodePage& codePage() { return codePage_; }
+  Setup& setup() { return setup_; }
+  Services& services() { return services_; }
   size_t OpenHandles() const { return state_.handles.Count(); }
+  void FailThreadCreations(int count) { state_.threadCreationsToFail = count; }
   // The folder of the program file, with its final backslash.
   std::wstring ProgramFolder() const;
 
@@ -43,7 +50,11 @@ class Process {
   Resources resources_{state_};
   User user_;
   Windows windows_{state_};
-  plat::Host host_{time_, kernel_, processInfo_, profile_, console_, language_, resources_, user_, windows_};
+  CodePage codePage_{state_};
+  Setup setup_{state_};
+  Services services_{state_};
+  plat::Host host_{time_, kernel_, processInfo_, profile_, console_, language_, resources_, user_, windows_,
+                    codePage_, setup_, services_};
 };
 
 }  // namespace sim

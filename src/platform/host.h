@@ -1,12 +1,15 @@
 // The seam: every platform operation the core performs goes through one of these interfaces.
 // The Win32 host forwards each call one to one; the simulated host models what the core relies on.
 #pragma once
+#include "platform/codepage.h"
 #include "platform/console.h"
 #include "platform/kernel.h"
 #include "platform/language.h"
 #include "platform/process.h"
 #include "platform/profile.h"
 #include "platform/resources.h"
+#include "platform/services.h"
+#include "platform/setup.h"
 #include "platform/time.h"
 #include "platform/user.h"
 #include "platform/window.h"
@@ -23,6 +26,9 @@ struct Host {
   IResources& resources;
   IUser& user;
   IWindows& windows;
+  ICodePage& codePage;
+  ISetup& setup;
+  IServices& services;
 };
 
 }  // namespace plat

@@ -1,6 +1,9 @@
 // The Win32 side of the seam: each member forwards to the API of the same name and holds no logic.
 #pragma once
 #include "platform/host.h"
+#include "platform/win32/codepage_win32.h"
+#include "platform/win32/services_win32.h"
+#include "platform/win32/setup_win32.h"
 
 namespace plat::win32 {
 
@@ -95,7 +98,8 @@ class Windows final : public IWindows {
 // All areas of the real platform, owned together for the life of the program.
 class Win32Host {
  public:
-  Host host{time_, kernel_, process_, profile_, console_, language_, resources_, user_, windows_};
+  Host host{time_, kernel_, process_, profile_, console_, language_, resources_, user_, windows_,
+            codePage_, setup_, services_};
 
  private:
   Time time_;
@@ -107,6 +111,9 @@ class Win32Host {
   Resources resources_;
   User user_;
   Windows windows_;
+  CodePage codePage_;
+  Setup setup_;
+  Services services_;
 };
 
 }  // namespace plat::win32

@@ -1,0 +1,23 @@
+// Device installation records (SetupAPI) and the registry keys behind them.
+#pragma once
+#include "platform/win_types.h"
+
+namespace plat {
+
+class ISetup {
+ public:
+  virtual ~ISetup() = default;
+  virtual HDEVINFO SetupDiGetClassDevsW(const GUID* classGuid, LPCWSTR enumerator, HWND parent, DWORD flags) = 0;
+  virtual BOOL SetupDiEnumDeviceInfo(HDEVINFO set, DWORD index, PSP_DEVINFO_DATA device) = 0;
+  virtual BOOL SetupDiGetDeviceRegistryPropertyW(HDEVINFO set, PSP_DEVINFO_DATA device, DWORD property,
+                                                 PDWORD valueType, PBYTE buffer, DWORD bufferSize,
+                                                 PDWORD requiredSize) = 0;
+  virtual BOOL SetupDiDestroyDeviceInfoList(HDEVINFO set) = 0;
+
+  virtual LONG RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM access, PHKEY result) = 0;
+  virtual LONG RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
+                                LPDWORD dataSize) = 0;
+  virtual LONG RegCloseKey(HKEY key) = 0;
+};
+
+}  // namespace plat

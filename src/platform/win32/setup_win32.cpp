@@ -1,0 +1,30 @@
+// The device class GUIDs are defined here, once for the program (devguid.h only declares them elsewhere).
+#include <initguid.h>
+
+#include "platform/win32/setup_win32.h"
+
+namespace plat::win32 {
+
+HDEVINFO Setup::SetupDiGetClassDevsW(const GUID* classGuid, LPCWSTR enumerator, HWND parent, DWORD flags) {
+  return ::SetupDiGetClassDevsW(classGuid, enumerator, parent, flags);
+}
+BOOL Setup::SetupDiEnumDeviceInfo(HDEVINFO set, DWORD index, PSP_DEVINFO_DATA device) {
+  return ::SetupDiEnumDeviceInfo(set, index, device);
+}
+BOOL Setup::SetupDiGetDeviceRegistryPropertyW(HDEVINFO set, PSP_DEVINFO_DATA device, DWORD property,
+                                              PDWORD valueType, PBYTE buffer, DWORD bufferSize,
+                                              PDWORD requiredSize) {
+  return ::SetupDiGetDeviceRegistryPropertyW(set, device, property, valueType, buffer, bufferSize, requiredSize);
+}
+BOOL Setup::SetupDiDestroyDeviceInfoList(HDEVINFO set) { return ::SetupDiDestroyDeviceInfoList(set); }
+
+LONG Setup::RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM access, PHKEY result) {
+  return ::RegOpenKeyExW(key, subKey, options, access, result);
+}
+LONG Setup::RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
+                             LPDWORD dataSize) {
+  return ::RegQueryValueExW(key, valueName, reserved, type, data, dataSize);
+}
+LONG Setup::RegCloseKey(HKEY key) { return ::RegCloseKey(key); }
+
+}  // namespace plat::win32

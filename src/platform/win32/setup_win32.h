@@ -1,0 +1,20 @@
+// SetupAPI and the registry, forwarded one to one.
+#pragma once
+#include "platform/setup.h"
+
+namespace plat::win32 {
+
+class Setup final : public ISetup {
+ public:
+  HDEVINFO SetupDiGetClassDevsW(const GUID* classGuid, LPCWSTR enumerator, HWND parent, DWORD flags) override;
+  BOOL SetupDiEnumDeviceInfo(HDEVINFO set, DWORD index, PSP_DEVINFO_DATA device) override;
+  BOOL SetupDiGetDeviceRegistryPropertyW(HDEVINFO set, PSP_DEVINFO_DATA device, DWORD property, PDWORD valueType,
+                                         PBYTE buffer, DWORD bufferSize, PDWORD requiredSize) override;
+  BOOL SetupDiDestroyDeviceInfoList(HDEVINFO set) override;
+  LONG RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM access, PHKEY result) override;
+  LONG RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
+                        LPDWORD dataSize) override;
+  LONG RegCloseKey(HKEY key) override;
+};
+
+}  // namespace plat::win32
