@@ -13,6 +13,11 @@ uint64_t Deadline(Scheduler& scheduler, DWORD milliseconds) {
 
 HANDLE Kernel::CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE start, LPVOID parameter, DWORD,
                             LPDWORD threadId) {
+  if (state_.threadCreationsToFail > 0) {
+    --state_.threadCreationsToFail;
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
   auto thread = std::make_shared<ThreadObject>();
   thread->schedulerId = state_.world.scheduler().Spawn([start, parameter, thread] {
     thread->exitCode = start(parameter);

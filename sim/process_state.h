@@ -29,6 +29,7 @@ struct ProcessState {
   World& world;
   ProcessOptions options;
   HandleTable handles{0x100};
+  int threadCreationsToFail = 0;  // the next n CreateThread calls fail, as when the system is out of memory
   std::map<int, ThreadState> threads;
 };
 

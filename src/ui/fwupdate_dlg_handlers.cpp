@@ -82,6 +82,12 @@ void CFWUpdateDlg::OnUpdate() {
   DWORD id = 0;
   slot.hUpdateThread = Host().kernel.CreateThread(nullptr, 0, &Thread_VoskUpdate, this, 0, &id);
   m_dwUpdateThreadId = id;
+  if (slot.hUpdateThread.load() == nullptr) {
+    // No thread will ever clear the flag or give the buttons back: do it here, or the window is stuck.
+    slot.bBusy = 0;
+    EnableDlgItem(IDC_SEARCH_DEVICE, true);
+    EnableDlgItem(IDCANCEL, true);
+  }
 }
 
 void CFWUpdateDlg::WaitForEarlierUpdateThread() {
@@ -114,6 +120,7 @@ void CFWUpdateDlg::OnClose() {
   DWORD id = 0;
   m_hCancelThread = Host().kernel.CreateThread(nullptr, 0, &Thread_Cancel, this, 0, &id);
   m_dwCancelThreadId = id;
+  if (m_hCancelThread.load() == nullptr) EnableDlgItem(IDCANCEL, true);  // let the user try again
 }
 
 void CFWUpdateDlg::OnSearchDevice() {

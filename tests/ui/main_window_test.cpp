@@ -151,6 +151,24 @@ TEST_F(MainWindowTest, UpdateStartsOneThreadThatGivesTheButtonsBack) {
   });
 }
 
+TEST_F(MainWindowTest, AnUpdateThreadThatCannotBeCreatedGivesTheWindowBack) {
+  Run([&](CFWUpdateDlg& dialog) {
+    dialog.SetRowCheck(0, true);
+    tool.FailThreadCreations(1);
+    Press(IDC_UPDATE);
+    EXPECT_EQ(dialog.m_slots[0].hUpdateThread.load(), nullptr);
+    EXPECT_EQ(dialog.m_slots[0].bBusy.load(), 0);
+    EXPECT_TRUE(tool.windows().IsEnabled(IDC_SEARCH_DEVICE));
+    EXPECT_TRUE(tool.windows().IsEnabled(IDCANCEL));
+    tool.FailThreadCreations(1);
+    Press(IDCANCEL);
+    EXPECT_TRUE(tool.windows().IsOpen());
+    EXPECT_TRUE(tool.windows().IsEnabled(IDCANCEL));  // Close can be pressed again
+    Press(IDCANCEL);
+    EXPECT_TRUE(WaitFor([&] { return !tool.windows().IsOpen(); }));
+  });
+}
+
 DWORD WINAPI NeverEnds(LPVOID parameter) {
   static_cast<sim::Process*>(parameter)->host().time.Sleep(INFINITE);
   return 0;
