@@ -37,7 +37,7 @@ std::optional<int> ImageRecord::MatchingPlaceholder() const {
         return std::nullopt;
     }
     for (const PlaceholderSpec& spec : kPlaceholderImages) {
-        if (spec.size == last_.size && PlaceholderChecksum(spec.id, spec.size) == last_.checksum) {
+        if (spec.size == last_.size && spec.checksum == last_.checksum) {
             return spec.id;
         }
     }

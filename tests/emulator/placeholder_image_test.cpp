@@ -52,6 +52,12 @@ TEST(PlaceholderImage, ChecksumIsFnvOfTheImage) {
     }
 }
 
+TEST(PlaceholderImage, KnownChecksumsAreTheImages) {
+    for (const emu::PlaceholderSpec& spec : emu::kPlaceholderImages) {
+        EXPECT_EQ(emu::PlaceholderChecksum(spec.id, spec.size), spec.checksum) << "image " << spec.id;
+    }
+}
+
 TEST(PlaceholderImage, FnvKnownValues) {
     const struct {
         const char* text;
