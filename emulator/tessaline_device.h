@@ -75,6 +75,8 @@ public:
     bool Open(uint64_t nowMs);
     void Close();
     bool IsOpen() const { return open_; }
+    // A command block has begun and its last stage has not finished.
+    bool InTransaction() const { return inTransaction_; }
     Stage Expecting() const { return stage_; }
     size_t Remaining() const;
     bool IsStalled() const { return stalled_; }
