@@ -5,7 +5,7 @@
 namespace text {
 namespace {
 
-struct Spec {
+struct Conversion {
   bool leftAlign = false;
   bool zeroPad = false;
   bool plusSign = false;
@@ -14,43 +14,43 @@ struct Spec {
   bool hasPrecision = false;
   size_t precision = 0;
   int lengthBits = 32;  // 64 for ll, I64
-  wchar_t conversion = 0;
+  wchar_t letter = 0;
 };
 
 // Parses flags, width, precision and length after '%'; returns the position after the conversion character,
 // or npos for an incomplete conversion at the end of the format.
-size_t ParseSpec(std::wstring_view format, size_t pos, Spec& spec) {
+size_t ParseConversion(std::wstring_view format, size_t pos, Conversion& conversion) {
   for (; pos < format.size(); ++pos) {
     const wchar_t c = format[pos];
-    if (c == L'-') spec.leftAlign = true;
-    else if (c == L'0') spec.zeroPad = true;
-    else if (c == L'+') spec.plusSign = true;
-    else if (c == L' ') spec.space = true;
+    if (c == L'-') conversion.leftAlign = true;
+    else if (c == L'0') conversion.zeroPad = true;
+    else if (c == L'+') conversion.plusSign = true;
+    else if (c == L' ') conversion.space = true;
     else if (c == L'#') continue;
     else break;
   }
   for (; pos < format.size() && format[pos] >= L'0' && format[pos] <= L'9'; ++pos) {
-    spec.width = std::min<size_t>(spec.width * 10 + static_cast<size_t>(format[pos] - L'0'), 4096);
+    conversion.width = std::min<size_t>(conversion.width * 10 + static_cast<size_t>(format[pos] - L'0'), 4096);
   }
   if (pos < format.size() && format[pos] == L'.') {
-    spec.hasPrecision = true;
+    conversion.hasPrecision = true;
     for (++pos; pos < format.size() && format[pos] >= L'0' && format[pos] <= L'9'; ++pos) {
-      spec.precision = std::min<size_t>(spec.precision * 10 + static_cast<size_t>(format[pos] - L'0'), 4096);
+      conversion.precision = std::min<size_t>(conversion.precision * 10 + static_cast<size_t>(format[pos] - L'0'), 4096);
     }
   }
   while (pos < format.size() && (format[pos] == L'l' || format[pos] == L'h' || format[pos] == L'w')) {
     if (format[pos] == L'l' && pos + 1 < format.size() && format[pos + 1] == L'l') {
-      spec.lengthBits = 64;
+      conversion.lengthBits = 64;
       ++pos;
     }
     ++pos;
   }
   if (format.substr(pos, 3) == L"I64") {
-    spec.lengthBits = 64;
+    conversion.lengthBits = 64;
     pos += 3;
   }
   if (pos >= format.size()) return std::wstring_view::npos;
-  spec.conversion = format[pos];
+  conversion.letter = format[pos];
   return pos + 1;
 }
 
@@ -64,18 +64,18 @@ std::wstring Digits(uint64_t value, unsigned base, bool upper) {
   return out;
 }
 
-std::wstring Pad(std::wstring body, const Spec& spec, bool numeric) {
-  if (body.size() >= spec.width) return body;
-  const size_t fill = spec.width - body.size();
-  if (spec.leftAlign) return body + std::wstring(fill, L' ');
-  if (numeric && spec.zeroPad && !spec.hasPrecision) {
+std::wstring Pad(std::wstring body, const Conversion& conversion, bool numeric) {
+  if (body.size() >= conversion.width) return body;
+  const size_t fill = conversion.width - body.size();
+  if (conversion.leftAlign) return body + std::wstring(fill, L' ');
+  if (numeric && conversion.zeroPad && !conversion.hasPrecision) {
     const size_t signLength = (!body.empty() && (body[0] == L'-' || body[0] == L'+' || body[0] == L' ')) ? 1 : 0;
     return body.substr(0, signLength) + std::wstring(fill, L'0') + body.substr(signLength);
   }
   return std::wstring(fill, L' ') + body;
 }
 
-std::wstring FormatInteger(const FormatArg& arg, const Spec& spec) {
+std::wstring FormatInteger(const FormatArg& arg, const Conversion& conversion) {
   int64_t signedValue = 0;
   uint64_t unsignedValue = 0;
   if (const auto* s = std::get_if<int64_t>(&arg)) {
@@ -87,36 +87,36 @@ std::wstring FormatInteger(const FormatArg& arg, const Spec& spec) {
   } else {
     return std::wstring();
   }
-  if (spec.lengthBits == 32) {
+  if (conversion.lengthBits == 32) {
     unsignedValue &= 0xFFFFFFFFu;
     signedValue = static_cast<int32_t>(static_cast<uint32_t>(unsignedValue));
   }
   std::wstring body;
-  switch (spec.conversion) {
+  switch (conversion.letter) {
     case L'd':
     case L'i': {
       const bool negative = signedValue < 0;
       const uint64_t magnitude = negative ? (~static_cast<uint64_t>(signedValue) + 1) : static_cast<uint64_t>(signedValue);
       body = Digits(magnitude, 10, false);
-      if (spec.hasPrecision && body.size() < spec.precision) body.insert(0, spec.precision - body.size(), L'0');
+      if (conversion.hasPrecision && body.size() < conversion.precision) body.insert(0, conversion.precision - body.size(), L'0');
       if (negative) body.insert(0, 1, L'-');
-      else if (spec.plusSign) body.insert(0, 1, L'+');
-      else if (spec.space) body.insert(0, 1, L' ');
+      else if (conversion.plusSign) body.insert(0, 1, L'+');
+      else if (conversion.space) body.insert(0, 1, L' ');
       break;
     }
     case L'u':
     case L'x':
     case L'X':
-      body = Digits(unsignedValue, spec.conversion == L'u' ? 10 : 16, spec.conversion == L'X');
-      if (spec.hasPrecision && body.size() < spec.precision) body.insert(0, spec.precision - body.size(), L'0');
+      body = Digits(unsignedValue, conversion.letter == L'u' ? 10 : 16, conversion.letter == L'X');
+      if (conversion.hasPrecision && body.size() < conversion.precision) body.insert(0, conversion.precision - body.size(), L'0');
       break;
     case L'c':
       body.assign(1, static_cast<wchar_t>(unsignedValue));
-      return Pad(body, spec, false);
+      return Pad(body, conversion, false);
     default:
       return std::wstring();
   }
-  return Pad(body, spec, true);
+  return Pad(body, conversion, true);
 }
 
 }  // namespace
@@ -138,20 +138,20 @@ std::wstring FormatArgs(std::wstring_view format, std::initializer_list<FormatAr
       pos += 2;
       continue;
     }
-    Spec spec;
-    const size_t after = ParseSpec(format, pos + 1, spec);
+    Conversion conversion;
+    const size_t after = ParseConversion(format, pos + 1, conversion);
     if (after == std::wstring_view::npos) break;
     pos = after;
     if (next == args.end()) continue;
     const FormatArg& arg = *next++;
-    if (spec.conversion == L's' || spec.conversion == L'S') {
+    if (conversion.letter == L's' || conversion.letter == L'S') {
       const auto* textArg = std::get_if<std::wstring_view>(&arg);
       if (textArg == nullptr) continue;
       std::wstring body(*textArg);
-      if (spec.hasPrecision && body.size() > spec.precision) body.resize(spec.precision);
-      out += Pad(std::move(body), spec, false);
+      if (conversion.hasPrecision && body.size() > conversion.precision) body.resize(conversion.precision);
+      out += Pad(std::move(body), conversion, false);
     } else {
-      out += FormatInteger(arg, spec);
+      out += FormatInteger(arg, conversion);
     }
   }
   return out;
