@@ -72,7 +72,7 @@ std::string HandleControlLine(TessalineDevice& device, std::string_view line, ui
     std::string_view rest = line;
     const std::string_view command = NextWord(rest);
     if (command == "help") {
-        return "ok commands: help fields get [NAME] set NAME VALUE status image counts unplug plug reset";
+        return "ok commands: help fields get [NAME] set NAME VALUE status image counts unplug plug reset quit";
     }
     if (command == "fields") {
         return FieldNames();

@@ -11,6 +11,7 @@
 //   counts                   commands received, by kind
 //   unplug | plug            take the device away / plug it in again
 //   reset                    a freshly plugged device with the current scenario; records cleared
+//   quit                     "ok bye", then the connection closes (handled by the connection)
 // Replies start with "ok" or "err".
 #pragma once
 
