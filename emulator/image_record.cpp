@@ -36,9 +36,9 @@ std::optional<int> ImageRecord::MatchingPlaceholder() const {
     if (!last_.complete) {
         return std::nullopt;
     }
-    for (const PlaceholderSpec& spec : kPlaceholderImages) {
-        if (spec.size == last_.size && spec.checksum == last_.checksum) {
-            return spec.id;
+    for (const PlaceholderImageInfo& image : kPlaceholderImages) {
+        if (image.size == last_.size && image.checksum == last_.checksum) {
+            return image.id;
         }
     }
     return std::nullopt;

@@ -21,9 +21,9 @@ uint64_t Word(int id, size_t wordIndex) {
 }  // namespace
 
 std::optional<size_t> PlaceholderSize(int id) {
-    for (const PlaceholderSpec& spec : kPlaceholderImages) {
-        if (spec.id == id) {
-            return spec.size;
+    for (const PlaceholderImageInfo& image : kPlaceholderImages) {
+        if (image.id == id) {
+            return image.size;
         }
     }
     return std::nullopt;

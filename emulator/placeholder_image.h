@@ -10,13 +10,13 @@
 
 namespace emu {
 
-struct PlaceholderSpec {
+struct PlaceholderImageInfo {
     int id;
     size_t size;
     uint64_t checksum;  // FNV-1a 64 of the whole image; known up front so a match costs nothing
 };
 
-constexpr PlaceholderSpec kPlaceholderImages[] = {
+constexpr PlaceholderImageInfo kPlaceholderImages[] = {
     {501, 8388608, 0x246fa777ecf7a5c2ULL},
     {504, 8388608, 0x9ce5af001d1fc9dbULL},
     {505, 13633428, 0xb0cfc2df26263f32ULL},

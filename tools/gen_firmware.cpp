@@ -13,11 +13,11 @@ int main(int argc, char** argv) {
         return argc == 2 ? 0 : 2;
     }
     const std::string folder = argv[1];
-    for (const emu::PlaceholderSpec& spec : emu::kPlaceholderImages) {
-        const std::string path = folder + "/fw" + std::to_string(spec.id) + ".bin";
-        const std::vector<uint8_t> image = emu::PlaceholderImage(spec.id, spec.size);
+    for (const emu::PlaceholderImageInfo& image : emu::kPlaceholderImages) {
+        const std::string path = folder + "/fw" + std::to_string(image.id) + ".bin";
+        const std::vector<uint8_t> bytes = emu::PlaceholderImage(image.id, image.size);
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
         out.close();
         if (!out) {
             std::fprintf(stderr, "gen_firmware: cannot write %s\n", path.c_str());

@@ -53,8 +53,8 @@ TEST(PlaceholderImage, ChecksumIsFnvOfTheImage) {
 }
 
 TEST(PlaceholderImage, KnownChecksumsAreTheImages) {
-    for (const emu::PlaceholderSpec& spec : emu::kPlaceholderImages) {
-        EXPECT_EQ(emu::PlaceholderChecksum(spec.id, spec.size), spec.checksum) << "image " << spec.id;
+    for (const emu::PlaceholderImageInfo& image : emu::kPlaceholderImages) {
+        EXPECT_EQ(emu::PlaceholderChecksum(image.id, image.size), image.checksum) << "image " << image.id;
     }
 }
 
