@@ -7,23 +7,36 @@ namespace {
 
 constexpr wchar_t kReplacement = 0xFFFD;
 
-// The length of the well-formed sequence a lead byte opens, and the range its first continuation byte must
-// be in (narrower after E0, ED, F0, F4: no overlong forms, no surrogates, nothing above U+10FFFF).
-struct Lead {
-  int length;
-  unsigned char low;
-  unsigned char high;
-};
+// Continuation bytes a lead byte announces; 0 for bytes that cannot start a sequence (stray continuation
+// bytes, C0 and C1, F5 to FF).
+int ContinuationCount(unsigned char lead) {
+  if (lead >= 0xC2 && lead <= 0xDF) return 1;
+  if (lead >= 0xE0 && lead <= 0xEF) return 2;
+  if (lead >= 0xF0 && lead <= 0xF4) return 3;
+  return 0;
+}
 
-Lead LeadOf(unsigned char byte) {
-  if (byte >= 0xC2 && byte <= 0xDF) return {2, 0x80, 0xBF};
-  if (byte == 0xE0) return {3, 0xA0, 0xBF};
-  if (byte == 0xED) return {3, 0x80, 0x9F};
-  if (byte >= 0xE1 && byte <= 0xEF) return {3, 0x80, 0xBF};
-  if (byte == 0xF0) return {4, 0x90, 0xBF};
-  if (byte >= 0xF1 && byte <= 0xF3) return {4, 0x80, 0xBF};
-  if (byte == 0xF4) return {4, 0x80, 0x8F};
-  return {0, 0, 0};
+bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+
+// One sequence whose announced bytes all lie inside the input. Continuation bytes are taken one at a time; a
+// sequence that proves overlong, a surrogate or above U+10FFFF becomes one replacement, which includes the
+// byte that proved it except for the range check, made before that byte is taken (checked against Wine).
+// Returns the code point, or 0xFFFFFFFF for a replacement; *pos ends after the bytes taken.
+uint32_t DecodeSequence(const unsigned char* bytes, size_t* pos, int count) {
+  const unsigned char lead = bytes[(*pos)++];
+  uint32_t value = lead & (0x7Fu >> (count + 1));
+  constexpr uint32_t kInvalid = 0xFFFFFFFF;
+  for (int remaining = count; remaining > 0; --remaining) {
+    const unsigned char next = bytes[*pos];
+    if (!IsContinuation(next)) return kInvalid;
+    value = (value << 6) | (next & 0x3Fu);
+    if (remaining == 2 && value >= (0x110000u >> 6)) return kInvalid;
+    ++*pos;
+    if (remaining == 3 && value < (0x10000u >> 12)) return kInvalid;  // a four-byte form of a smaller value
+    if (remaining == 2 && value < (0x800u >> 6)) return kInvalid;     // a three-byte form of a smaller value
+    if (remaining == 2 && value >= (0xD800u >> 6) && value <= (0xDFFFu >> 6)) return kInvalid;
+  }
+  return value;
 }
 
 void AppendUtf16(std::wstring& out, uint32_t codePoint) {
@@ -48,31 +61,22 @@ std::wstring DecodeUtf8(const unsigned char* bytes, size_t length) {
       ++pos;
       continue;
     }
-    const Lead lead = LeadOf(byte);
-    if (lead.length == 0) {
+    const int count = ContinuationCount(byte);
+    if (count == 0) {
       out.push_back(kReplacement);
       ++pos;
-      continue;
-    }
-    uint32_t codePoint = byte & (0xFFu >> (lead.length + 1));
-    size_t next = pos + 1;
-    bool complete = true;
-    for (int i = 1; i < lead.length; ++i, ++next) {
-      const unsigned char low = i == 1 ? lead.low : 0x80;
-      const unsigned char high = i == 1 ? lead.high : 0xBF;
-      if (next >= length || bytes[next] < low || bytes[next] > high) {
-        complete = false;
-        break;
-      }
-      codePoint = (codePoint << 6) | (bytes[next] & 0x3Fu);
-    }
-    // An incomplete sequence is replaced as one unit; the byte that broke it is read again on its own.
-    if (complete) {
-      AppendUtf16(out, codePoint);
-    } else {
+    } else if (static_cast<size_t>(count) > length - pos - 1) {
+      // A sequence cut by the end of the input takes the rest of the input with it, even a terminating NUL.
       out.push_back(kReplacement);
+      pos = length;
+    } else {
+      const uint32_t codePoint = DecodeSequence(bytes, &pos, count);
+      if (codePoint == 0xFFFFFFFF) {
+        out.push_back(kReplacement);
+      } else {
+        AppendUtf16(out, codePoint);
+      }
     }
-    pos = next;
   }
   return out;
 }

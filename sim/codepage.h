@@ -1,6 +1,8 @@
-// MultiByteToWideChar for code page 65001 as Windows does it: each maximal ill-formed subsequence becomes one
-// U+FFFD, code points above U+FFFF become surrogate pairs (UTF-16 units, whatever the width of wchar_t here),
-// and a length of -1 reads up to and including the terminating NUL and never past it.
+// MultiByteToWideChar for code page 65001 as the platform does it (compared byte for byte with Wine): an
+// ill-formed sequence becomes U+FFFD, code points above U+FFFF become surrogate pairs (UTF-16 units, whatever
+// the width of wchar_t here), and a length of -1 reads up to and including the terminating NUL and never past
+// it. A sequence cut short by the end of the input takes the rest with it, the terminating NUL included, so
+// such a conversion comes back without its NUL.
 #pragma once
 #include <cstddef>
 #include <string>
