@@ -71,6 +71,7 @@ struct Scenario {
     uint32_t panelVersion = 0x0001'0005;      // 1.05
     uint32_t mainBoardVersionAfter = 68;      // 0.68, reported once Updated
 
+    // Phase durations. The arithmetic assumes device-like values (far below 2^50 ms).
     uint64_t burnMs = 20000;
     uint64_t readyBeforeOffMs = 3000;
     uint64_t offMs = 5000;
