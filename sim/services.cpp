@@ -130,6 +130,7 @@ std::shared_ptr<SimService> Services::ServiceOf(SC_HANDLE handle, DWORD right) {
 SC_HANDLE Services::OpenSCManagerW(LPCWSTR machineName, LPCWSTR databaseName, DWORD access) {
   RoundTrip();
   ++managerOpens_;
+  lastManagerAccess_ = access;
   if (openManagerError_ != 0) return FailNull(openManagerError_);
   if (machineName != nullptr && *machineName != L'\0') return FailNull(ERROR_INVALID_PARAMETER);
   if (databaseName != nullptr && FoldCase(databaseName) != L"SERVICESACTIVE") {
@@ -145,6 +146,8 @@ SC_HANDLE Services::OpenSCManagerW(LPCWSTR machineName, LPCWSTR databaseName, DW
 SC_HANDLE Services::OpenServiceW(SC_HANDLE managerHandle, LPCWSTR serviceName, DWORD access) {
   RoundTrip();
   ++serviceOpens_;
+  lastServiceAccess_ = access;
+  lastServiceName_ = serviceName != nullptr ? serviceName : L"";
   const auto manager = handles_.Get<ManagerObject>(managerHandle);
   if (!manager) return FailNull(ERROR_INVALID_HANDLE);
   if ((manager->access & SC_MANAGER_CONNECT) == 0) return FailNull(ERROR_ACCESS_DENIED);

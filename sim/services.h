@@ -78,6 +78,10 @@ class Services final : public plat::IServices {
   size_t LiveAllocations() const { return allocations_.size(); }
   int ManagerOpens() const { return managerOpens_; }
   int ServiceOpens() const { return serviceOpens_; }
+  // The access asked for (as passed, generic rights unmapped) and the name used by the last opens.
+  DWORD LastManagerAccess() const { return lastManagerAccess_; }
+  DWORD LastServiceAccess() const { return lastServiceAccess_; }
+  const std::wstring& LastServiceName() const { return lastServiceName_; }
 
  private:
   std::shared_ptr<SimService> ServiceOf(SC_HANDLE handle, DWORD right);
@@ -96,6 +100,9 @@ class Services final : public plat::IServices {
   DWORD roundTripMs_ = 1;
   int managerOpens_ = 0;
   int serviceOpens_ = 0;
+  DWORD lastManagerAccess_ = 0;
+  DWORD lastServiceAccess_ = 0;
+  std::wstring lastServiceName_;
 };
 
 }  // namespace sim

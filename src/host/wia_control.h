@@ -1,0 +1,43 @@
+// The still-image service (stisvc): whether it runs, whether it is disabled, stopping and disabling it, and
+// setting it to automatic start and starting it. Each user makes a local object for one task; the object owns
+// its two service-control handles and closes them when it goes.
+#pragma once
+#include "platform/host.h"
+
+class CWIAControl {
+ public:
+  explicit CWIAControl(plat::Host& host);
+  CWIAControl(const CWIAControl&) = delete;
+  CWIAControl& operator=(const CWIAControl&) = delete;
+  virtual ~CWIAControl();
+
+  // Opens what is not open (full access) and reads the service status into the object and the record.
+  BOOL QueryStatus(LPSERVICE_STATUS status);
+  // True when the service runs; opens with the lesser rights of a running test and always closes both handles.
+  BOOL IsRunning();
+  BOOL IsDisabled();
+  // Makes the start type equal to the low 8 bits of startType.
+  BOOL SetStartType(DWORD startType);
+  // Stops a running service within 60000 ms, then disables it (even when the stop failed).
+  BOOL Stop();
+  // Sets automatic start and starts a stopped service, waiting at most 60000 ms for it to run.
+  BOOL Start();
+
+  // After StartServiceW: polls until the service runs, a status read fails, or 60000 ms have passed (false).
+  BOOL WaitUntilRunning();
+  // The open service handle, for a caller that sends StartServiceW itself; null when not open.
+  SC_HANDLE ServiceHandle() const { return m_hService; }
+
+ private:
+  // The configuration read shared by IsDisabled and SetStartType: opens the handles when needed and reads the
+  // configuration into local memory that the caller frees. Null, with the console line written, on failure.
+  HLOCAL ReadConfig(bool zeroFill);
+  // Sleeps the status's wait hint, but never past the end of a wait that started at startTick.
+  void SleepWaitHint(DWORD startTick, DWORD limitMs);
+  void CloseHandles();
+
+  SC_HANDLE m_hSCManager = nullptr;
+  SC_HANDLE m_hService = nullptr;
+  SERVICE_STATUS m_status{};
+  plat::Host& m_host;
+};
