@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <regex>
 #include <set>
 #include <string>
 
@@ -25,10 +24,15 @@ class StringTableTest : public testing::Test {
   sim::Process process{world};
 };
 
+// The placeholders of a text in order: %s %d %u %%.
 std::wstring Placeholders(const std::wstring& text) {
-  static const std::wregex placeholder(L"%[sdu%]");
   std::wstring out;
-  for (std::wsregex_iterator it(text.begin(), text.end(), placeholder), end; it != end; ++it) out += it->str();
+  for (size_t i = 0; i + 1 < text.size(); ++i) {
+    if (text[i] == L'%' && std::wstring_view(L"sdu%").find(text[i + 1]) != std::wstring_view::npos) {
+      out += text.substr(i, 2);
+      ++i;
+    }
+  }
   return out;
 }
 
