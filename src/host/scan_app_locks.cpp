@@ -63,13 +63,14 @@ BOOL CFWUpdateDlg::LockScanAppMutex(int kind) {
   std::atomic<HANDLE>& slot = kind == 0 ? m_hScanExtMutex : kind == 1 ? m_hGuidMutex : m_hQuenbyMutex;
 
   plat::Host& host = Host();
-  // No DACL at all: any user may open the name, so every application sees it whoever created it.
+  // No DACL at all: any user may open the name, so every application sees it whoever created it. Should the
+  // descriptor not be prepared, the default one still makes a working lock; a half-made one would not.
   SECURITY_DESCRIPTOR descriptor{};
-  host.kernel.InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
-  host.kernel.SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE);
+  const bool prepared = host.kernel.InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
+                        host.kernel.SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE);
   SECURITY_ATTRIBUTES attributes{};
   attributes.nLength = sizeof(SECURITY_ATTRIBUTES);  // 12 on x86
-  attributes.lpSecurityDescriptor = &descriptor;
+  attributes.lpSecurityDescriptor = prepared ? &descriptor : nullptr;
   attributes.bInheritHandle = TRUE;
 
   HANDLE mutex = nullptr;
