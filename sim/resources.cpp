@@ -4,6 +4,7 @@
 #include <cwchar>
 #include <cwctype>
 
+#include "sim/firmware_images.h"
 #include "sim/string_tables.h"
 
 namespace sim {
@@ -31,7 +32,25 @@ std::vector<uint16_t> ToUtf16(const wchar_t* text) {
 
 }  // namespace
 
-Resources::Resources(ProcessState& state) : state_(state) { AddStringTables(); }
+Resources::Resources(ProcessState& state) : state_(state) {
+  AddStringTables();
+  AddFirmwareImages();
+}
+
+// The placeholder images, as the build puts them into the program: type "BINARY", English (United States).
+void Resources::AddFirmwareImages() {
+  for (const int id : {501, 504, 505}) {
+    const std::vector<uint8_t>& image = PlaceholderFirmware(id);
+    AddView(L"BINARY", MAKEINTRESOURCEW(id), 0x0409, image.data(), image.size());
+  }
+}
+
+void Resources::AddView(LPCWSTR type, LPCWSTR name, WORD language, const uint8_t* data, size_t size) {
+  Entry entry;
+  entry.view = data;
+  entry.viewSize = size;
+  entries_[{KeyPart(type), KeyPart(name), language}] = std::move(entry);
+}
 
 std::wstring Resources::KeyPart(LPCWSTR nameOrId) {
   if (IS_INTRESOURCE(nameOrId)) return L"#" + std::to_wstring(reinterpret_cast<ULONG_PTR>(nameOrId));
@@ -89,16 +108,22 @@ HRSRC Resources::FindResourceW(HMODULE, LPCWSTR name, LPCWSTR type) {
   return nullptr;
 }
 
-HGLOBAL Resources::LoadResource(HMODULE, HRSRC resource) { return reinterpret_cast<HGLOBAL>(resource); }
+HGLOBAL Resources::LoadResource(HMODULE, HRSRC resource) {
+  if (failLoads_) {
+    state_.CurrentThread().lastError = ERROR_RESOURCE_DATA_NOT_FOUND;
+    return nullptr;
+  }
+  return reinterpret_cast<HGLOBAL>(resource);
+}
 
 LPVOID Resources::LockResource(HGLOBAL data) {
   if (data == nullptr) return nullptr;
-  return static_cast<Entry*>(data)->bytes.data();
+  return const_cast<uint8_t*>(static_cast<Entry*>(data)->Data());
 }
 
 DWORD Resources::SizeofResource(HMODULE, HRSRC resource) {
   if (resource == nullptr) return 0;
-  return static_cast<DWORD>(reinterpret_cast<Entry*>(resource)->bytes.size());
+  return static_cast<DWORD>(reinterpret_cast<Entry*>(resource)->Size());
 }
 
 void Resources::SetVersionInfo(WORD language, WORD codePage, std::map<std::wstring, std::wstring> strings) {

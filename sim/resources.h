@@ -27,6 +27,10 @@ class Resources final : public plat::IResources {
 
   // Resource names and types: integer ids or texts (compared without regard to case).
   void Add(LPCWSTR type, LPCWSTR name, WORD language, std::vector<uint8_t> bytes);
+  // A resource whose bytes live elsewhere for the life of the process (the firmware images), not copied.
+  void AddView(LPCWSTR type, LPCWSTR name, WORD language, const uint8_t* data, size_t size);
+  // LoadResource fails from now on, as for a damaged program file.
+  void FailLoads(bool fail) { failLoads_ = fail; }
   void Remove(LPCWSTR type, LPCWSTR name, WORD language);
   void RemoveAllStringTables();
   // The program file's version information: one translation and its string values. Without it the
@@ -38,15 +42,22 @@ class Resources final : public plat::IResources {
   using Key = std::tuple<std::wstring, std::wstring, WORD>;
   struct Entry {
     std::vector<uint8_t> bytes;
+    const uint8_t* view = nullptr;
+    size_t viewSize = 0;
+    uint8_t none = 0;  // an empty resource still has an address, as in a real program file
+    const uint8_t* Data() const { return view != nullptr ? view : (bytes.empty() ? &none : bytes.data()); }
+    size_t Size() const { return view != nullptr ? viewSize : bytes.size(); }
   };
   static std::wstring KeyPart(LPCWSTR nameOrId);
   void AddStringTables();
+  void AddFirmwareImages();
 
   std::vector<wchar_t> SerializeVersionInfo() const;
 
   ProcessState& state_;
   std::map<Key, Entry> entries_;
   bool hasVersionInfo_ = true;
+  bool failLoads_ = false;
   WORD versionLanguage_ = 0x0409;
   WORD versionCodePage_ = 0x04B0;
   std::map<std::wstring, std::wstring> versionStrings_{{L"FileVersion", L"0.0.68.0"},

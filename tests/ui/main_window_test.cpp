@@ -6,48 +6,11 @@
 #include "app/string_table.h"
 #include "res/resource.h"
 #include "res/string_ids.h"
-#include "sim/process.h"
-#include "ui/fwupdate_dlg.h"
+#include "support/window_fixture.h"
 
 namespace {
 
-// The main window runs modally on the test's thread (the window's thread); a user thread acts and checks.
-class MainWindowTest : public testing::Test {
- protected:
-  void SetUp() override { world.scheduler().AdoptCurrentThread(); }
-
-  void Run(const std::function<void(CFWUpdateDlg&)>& user) {
-    CFWUpdateDlg dialog(tool.host());
-    world.scheduler().Spawn([&] {
-      WaitFor([&] { return tool.windows().IsOpen(); });
-      user(dialog);
-      if (tool.windows().IsOpen() && dialog.m_hCancelThread.load() == nullptr) Press(IDCANCEL);
-    });
-    dialog.DoModal();
-  }
-
-  bool WaitFor(const std::function<bool()>& condition, uint64_t boundMs = 10000) {
-    return world.scheduler().BlockUntil(condition, world.scheduler().Now() + boundMs);
-  }
-  // Presses a button and lets the window's thread handle it.
-  void Press(int id) {
-    tool.windows().PostCommand(id);
-    WaitFor([&] { return tool.windows().QueuedCalls() == 0; });
-    world.scheduler().Sleep(1);
-  }
-  std::wstring Text(UINT id, LANGID language = 0x0409) {
-    tool.host().language.SetThreadUILanguage(language);
-    return app::LoadStringById(tool.host(), id);
-  }
-  size_t Count(const std::wstring& haystack, const std::wstring& needle) {
-    size_t n = 0;
-    for (size_t at = haystack.find(needle); at != std::wstring::npos; at = haystack.find(needle, at + 1)) ++n;
-    return n;
-  }
-
-  sim::World world;
-  sim::Process tool{world};
-};
+using MainWindowTest = WindowTest;
 
 TEST_F(MainWindowTest, OpensWithItsTextsVersionAndStates) {
   Run([&](CFWUpdateDlg& dialog) {
