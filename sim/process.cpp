@@ -4,6 +4,8 @@ namespace sim {
 
 Process::Process(World& world, ProcessOptions options) : state_(world, std::move(options)) {}
 
+Process::~Process() { state_.world.scheduler().UnwindOtherThreads(); }
+
 std::wstring Process::ProgramFolder() const {
   const std::wstring& path = state_.options.modulePath;
   const size_t slash = path.find_last_of(L'\\');

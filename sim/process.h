@@ -3,6 +3,7 @@
 #include "platform/host.h"
 #include "sim/codepage.h"
 #include "sim/console.h"
+#include "sim/files.h"
 #include "sim/kernel.h"
 #include "sim/language.h"
 #include "sim/process_info.h"
@@ -11,6 +12,7 @@
 #include "sim/resources.h"
 #include "sim/services.h"
 #include "sim/setup.h"
+#include "sim/sockets.h"
 #include "sim/time.h"
 #include "sim/user.h"
 #include "sim/windows.h"
@@ -20,6 +22,8 @@ namespace sim {
 class Process {
  public:
   explicit Process(World& world, ProcessOptions options = {});
+  // Threads still running when a process ends are ended with it, as Windows does at process exit.
+  ~Process();
   Process(const Process&) = delete;
   Process& operator=(const Process&) = delete;
 
@@ -34,6 +38,7 @@ class Process {
   CodePage& codePage() { return codePage_; }
   Setup& setup() { return setup_; }
   Services& services() { return services_; }
+  Sockets& sockets() { return sockets_; }
   size_t OpenHandles() const { return state_.handles.Count(); }
   void FailThreadCreations(int count) { state_.threadCreationsToFail = count; }
   // The folder of the program file, with its final backslash.
@@ -53,8 +58,10 @@ class Process {
   CodePage codePage_{state_};
   Setup setup_{state_};
   Services services_{state_};
+  Files files_{state_};
+  Sockets sockets_{state_};
   plat::Host host_{time_, kernel_, processInfo_, profile_, console_, language_, resources_, user_, windows_,
-                    codePage_, setup_, services_};
+                    codePage_, setup_, services_, files_, sockets_};
 };
 
 }  // namespace sim

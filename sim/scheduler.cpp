@@ -9,7 +9,15 @@ namespace sim {
 Scheduler::Scheduler(uint64_t seed) : random_(seed) {}
 
 Scheduler::~Scheduler() {
+  UnwindOtherThreads();
+  for (auto& thread : threads_) {
+    if (thread->worker.joinable()) thread->worker.join();
+  }
+}
+
+void Scheduler::UnwindOtherThreads() {
   std::unique_lock lock(mutex_);
+  if (threads_.empty()) return;
   ending_ = true;
   const int self = current_;
   ender_ = self;
@@ -20,10 +28,7 @@ Scheduler::~Scheduler() {
     Thread& me = ThreadById(self);
     me.wake.wait(lock, [&] { return current_ == self; });
   }
-  lock.unlock();
-  for (auto& thread : threads_) {
-    if (thread->worker.joinable()) thread->worker.join();
-  }
+  ending_ = false;
 }
 
 int Scheduler::AdoptCurrentThread() {

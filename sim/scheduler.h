@@ -30,6 +30,9 @@ class Scheduler {
   // Virtual milliseconds since the world began.
   uint64_t Now() const { return now_; }
 
+  // Unwinds every other thread that has not finished (with WorldEnded), as the end of its process would.
+  void UnwindOtherThreads();
+
   // Makes the calling thread a simulated thread that holds the right to run (the test body).
   int AdoptCurrentThread();
   // A new thread, runnable, that starts when the scheduler first picks it.

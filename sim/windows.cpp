@@ -104,6 +104,7 @@ BOOL Windows::SetWindowTextW(HWND window, LPCWSTR text) {
     }
     if (Control* control = ControlByHwnd(window)) {
       control->text = value;
+      if (Top().templateId == 102) histories_[control->id].push_back(value);
       return TRUE;
     }
     return FALSE;
@@ -240,6 +241,12 @@ BOOL Windows::GetClientRect(HWND, RECT* rect) {
 BOOL Windows::DrawIcon(HDC, int x, int y, HICON) {
   lastIconAt_ = {x, y};
   return TRUE;
+}
+
+const std::vector<std::wstring>& Windows::TextHistory(int id) const {
+  static const std::vector<std::wstring> none;
+  const auto it = histories_.find(id);
+  return it == histories_.end() ? none : it->second;
 }
 
 const Control* Windows::FindControl(int id) const {

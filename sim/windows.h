@@ -28,6 +28,7 @@ struct Control {
   HWND hwnd = nullptr;
   std::wstring className;
   std::wstring text;
+  std::vector<std::wstring> history;  // every text the control was given, in order
   bool enabled = true;
   bool visible = true;
   // list view
@@ -66,6 +67,8 @@ class Windows final : public plat::IWindows {
   UINT TemplateId() const { return lastTemplate_; }
   std::wstring Caption() const { return lastCaption_; }
   std::wstring ControlText(int id) const;
+  // Every text control id of the main window was given, also after the window has closed.
+  const std::vector<std::wstring>& TextHistory(int id) const;
   bool IsEnabled(int id) const;
   const Control* FindControl(int id) const;
   const Control& List() const;  // the dialog's list view
@@ -112,6 +115,7 @@ class Windows final : public plat::IWindows {
   int openCount_ = 0;
   UINT lastTemplate_ = 0;
   std::wstring lastCaption_;
+  std::map<int, std::vector<std::wstring>> histories_;
   int windowThread_ = 0;
   bool inSend_ = false;
   std::deque<std::function<void()>> queue_;

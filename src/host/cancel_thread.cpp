@@ -1,11 +1,77 @@
-// The cancel thread: for now it only ends the window; waiting for the workers and giving the imaging service
-// and the locks back arrive with the update engine.
+// The cancel thread: waits for the other workers, gives the still-image service back (automatic start,
+// running), releases the scan-application locks and ends the window.
+#include "app/console_log.h"
 #include "app/settings.h"
+#include "app/string_table.h"
+#include "host/wia_control.h"
+#include "res/string_ids.h"
 #include "ui/fwupdate_dlg.h"
+
+namespace {
+
+constexpr int kWaitSteps = 100;
+constexpr DWORD kWaitStepMs = 1000;
+
+void WaitForUpdateThreads(CFWUpdateDlg& dialog) {
+  plat::IKernel& kernel = dialog.Host().kernel;
+  for (auto& slot : dialog.m_slots) {
+    const HANDLE thread = slot.hUpdateThread.exchange(nullptr);
+    if (thread == nullptr) continue;
+    for (int step = 0; step < kWaitSteps && kernel.WaitForSingleObject(thread, kWaitStepMs) == WAIT_TIMEOUT; ++step) {
+    }
+    kernel.CloseHandle(thread);
+  }
+}
+
+void WaitForStopThread(CFWUpdateDlg& dialog) {
+  plat::Host& host = dialog.Host();
+  const HANDLE thread = dialog.m_hStopThread.exchange(nullptr);
+  if (thread == nullptr) return;
+  for (int step = 0; step < kWaitSteps; ++step) {
+    const DWORD result = host.kernel.WaitForSingleObject(thread, kWaitStepMs);
+    if (result == WAIT_TIMEOUT) {
+      app::ConsolePrint(host, L"[Cancel Thread] Closed WIA Thread return wait time out!!\n");
+      host.time.Sleep(kWaitStepMs);
+      continue;
+    }
+    if (result == WAIT_OBJECT_0) {
+      app::ConsolePrint(host, L"[Cancel Thread] Closed WIA Thread return TRUE!!\n");
+    } else if (result == WAIT_FAILED) {
+      app::ConsolePrint(host, L"[Cancel Thread] Closed WIA Thread return Wait failed!! ErrorCode (0x%x)\n",
+                        host.kernel.GetLastError());
+    } else {
+      app::ConsolePrint(host, L"[Cancel Thread] Closed WIA Thread return Unknow error(%u)\n", result);
+    }
+    break;
+  }
+  host.kernel.CloseHandle(thread);
+}
+
+// Automatic start, and a start of a stopped service that is awaited at most as long as a stop.
+bool GiveServiceBack(CWIAControl& wia, plat::Host& host) {
+  if (!wia.SetStartType(SERVICE_AUTO_START)) return false;
+  SERVICE_STATUS status{};
+  if (!wia.QueryStatus(&status) || status.dwCurrentState != SERVICE_STOPPED) return true;
+  if (!host.services.StartServiceW(wia.ServiceHandle(), 0, nullptr)) return false;
+  return wia.WaitUntilRunning() != FALSE;
+}
+
+}  // namespace
 
 DWORD WINAPI Thread_Cancel(LPVOID parameter) {
   auto* dialog = static_cast<CFWUpdateDlg*>(parameter);
-  app::ApplyConfiguredLanguage(dialog->Host());
+  plat::Host& host = dialog->Host();
+  app::ApplyConfiguredLanguage(host);
+  WaitForUpdateThreads(*dialog);
+  WaitForStopThread(*dialog);
+
+  {
+    // Its service handles are closed before the window ends: once it has, the program may end at any moment.
+    CWIAControl wia(host);
+    dialog->PostStatus(0, app::LoadStringById(host, IDS_START_WIA));
+    if (!GiveServiceBack(wia, host)) dialog->PostStatus(0, app::LoadStringById(host, IDS_START_WIA_FAILED));
+  }
+  dialog->ReleaseScanAppMutexes();
   dialog->EndDialog(IDCANCEL);
   return 0;
 }

@@ -1,12 +1,30 @@
-// The stop thread. It takes the configured language and ends; stopping the imaging service and the first
-// search arrive with the device search.
+// The stop thread: stops and disables the still-image service off the window's thread, then runs the device
+// search unless the user has pressed Close meanwhile.
 #include <memory>
 
+#include "app/console_log.h"
 #include "app/settings.h"
+#include "app/string_table.h"
+#include "host/wia_control.h"
+#include "res/string_ids.h"
 #include "ui/fwupdate_dlg.h"
 
 DWORD WINAPI Thread_CloseWIA(LPVOID parameter) {
-  const std::unique_ptr<StopThreadRecord> record(static_cast<StopThreadRecord*>(parameter));
-  app::ApplyConfiguredLanguage(record->dialog->Host());
+  // The thread owns its record: read, then freed.
+  std::unique_ptr<StopThreadRecord> record(static_cast<StopThreadRecord*>(parameter));
+  CFWUpdateDlg* dialog = record->dialog;
+  const int event = static_cast<int>(record->event);
+  record.reset();
+
+  plat::Host& host = dialog->Host();
+  app::ApplyConfiguredLanguage(host);
+  app::ConsolePrint(host, L"[Thread][Create Event %d] Closed WIA Start!!\n", event);
+  CWIAControl wia(host);
+  if (!wia.Stop()) {
+    dialog->SetStatusText(app::LoadStringById(host, IDS_CLOSE_WIA_FAILED));
+  } else if (dialog->m_hCancelThread.load() == nullptr) {
+    dialog->GetDeviceStatus(1, event);
+  }
+  app::ConsolePrint(host, L"[Thread][Create Event %d] Closed WIA finish!!\n", event);
   return 1;
 }
