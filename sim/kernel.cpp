@@ -46,6 +46,12 @@ DWORD Kernel::WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
                : WAIT_TIMEOUT;
   }
   if (const auto event = state_.handles.Get<EventObject>(handle)) {
+    if (event->injectedWait) {
+      const DWORD result = *event->injectedWait;
+      event->injectedWait.reset();
+      if (result == WAIT_FAILED) SetLastError(event->injectedWaitError);
+      return result;
+    }
     if (!scheduler.BlockUntil([event] { return event->signaled; }, Deadline(scheduler, milliseconds))) {
       return WAIT_TIMEOUT;
     }

@@ -1,5 +1,7 @@
 // Threads, waits, events and named mutexes as the core relies on them, on the deterministic scheduler.
 #pragma once
+#include <optional>
+
 #include "platform/kernel.h"
 #include "sim/process_state.h"
 
@@ -40,6 +42,10 @@ struct ThreadObject : Object {
 struct EventObject : Object {
   bool manualReset = false;
   bool signaled = false;
+  // Planted by a simulated device: the next wait on the event returns this at once (WAIT_ABANDONED, or
+  // WAIT_FAILED with injectedWaitError as the last error), as a broken wait on Windows would.
+  std::optional<DWORD> injectedWait;
+  DWORD injectedWaitError = 0;
 };
 
 struct MutexObject : Object {

@@ -2,6 +2,8 @@
 
 #include <cwctype>
 
+#include "sim/usbscan.h"
+
 namespace sim {
 
 std::wstring FoldCase(std::wstring text) {
@@ -10,6 +12,13 @@ std::wstring FoldCase(std::wstring text) {
 }
 
 World::World(uint64_t seed) : scheduler_(seed) {}
+
+World::~World() = default;
+
+UsbBus& World::usb() {
+  if (!usb_) usb_ = std::make_unique<UsbBus>(scheduler_);
+  return *usb_;
+}
 
 std::wstring World::NamespaceKey(const std::wstring& name, int session) {
   static const std::wstring kGlobal = L"Global\\";

@@ -12,9 +12,14 @@
 
 namespace sim {
 
+class UsbBus;
+
 class World {
  public:
   explicit World(uint64_t seed = 1);
+  ~World();
+  World(const World&) = delete;
+  World& operator=(const World&) = delete;
 
   Scheduler& scheduler() { return scheduler_; }
   // GetTickCount: virtual milliseconds from a settable start, wrapping at 2^32 as the real one does.
@@ -31,11 +36,16 @@ class World {
   void DeleteFile(const std::wstring& path);
   std::optional<std::wstring> ReadTextFile(const std::wstring& path) const;
 
+  // The machine's usbscan devices (sim/usbscan.h).
+  UsbBus& usb();
+
   LANGID systemUiLanguage = 0x0409;
 
  private:
   static std::wstring NamespaceKey(const std::wstring& name, int session);
 
+  // Before the scheduler, so the devices outlive the threads that complete their requests.
+  std::unique_ptr<UsbBus> usb_;
   Scheduler scheduler_;
   DWORD tickBase_ = 0;
   std::map<std::wstring, std::weak_ptr<Object>> named_;

@@ -3,6 +3,7 @@
 #pragma once
 #include "platform/codepage.h"
 #include "platform/console.h"
+#include "platform/files.h"
 #include "platform/kernel.h"
 #include "platform/language.h"
 #include "platform/process.h"
@@ -10,6 +11,7 @@
 #include "platform/resources.h"
 #include "platform/services.h"
 #include "platform/setup.h"
+#include "platform/sockets.h"
 #include "platform/time.h"
 #include "platform/user.h"
 #include "platform/window.h"
@@ -29,6 +31,8 @@ struct Host {
   ICodePage& codePage;
   ISetup& setup;
   IServices& services;
+  IFiles& files;
+  ISockets& sockets;
 };
 
 }  // namespace plat

@@ -2,8 +2,10 @@
 #pragma once
 #include "platform/host.h"
 #include "platform/win32/codepage_win32.h"
+#include "platform/win32/files_win32.h"
 #include "platform/win32/services_win32.h"
 #include "platform/win32/setup_win32.h"
+#include "platform/win32/sockets_win32.h"
 
 namespace plat::win32 {
 
@@ -99,7 +101,7 @@ class Windows final : public IWindows {
 class Win32Host {
  public:
   Host host{time_, kernel_, process_, profile_, console_, language_, resources_, user_, windows_,
-            codePage_, setup_, services_};
+            codePage_, setup_, services_, files_, sockets_};
 
  private:
   Time time_;
@@ -114,6 +116,8 @@ class Win32Host {
   CodePage codePage_;
   Setup setup_;
   Services services_;
+  Files files_;
+  Sockets sockets_;
 };
 
 }  // namespace plat::win32

@@ -1,0 +1,160 @@
+// The machine's usbscan devices: "\\.\usbscan0" to "\\.\usbscan255", each empty, an emulated Kavrel Tessaline
+// (the emulator's device model on the world's clock) or another vendor's device. Requests can be made to fail
+// in every way the pipe distinguishes, and every request is recorded. The process side (CreateFileW, the
+// descriptor request, overlapped reads and writes, cancelling) is sim/files.h.
+//
+// How a request goes:
+//   completed at once    the device moves its bytes; WriteFile/ReadFile returns TRUE with the count
+//   pending              ERROR_IO_PENDING; the request ends at a virtual time (or never, when the device does
+//                        not answer), then sets the OVERLAPPED record and signals its event
+//   cancelled            CancelIoEx ends it cancelMs later with ERROR_OPERATION_ABORTED
+// Device outcomes: a stalled device leaves the request pending until it is cancelled; an absent device fails
+// it with ERROR_DEVICE_NOT_CONNECTED; a request in the wrong direction fails with ERROR_GEN_FAILURE.
+#pragma once
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "emulator/tessaline_device.h"
+#include "platform/files.h"
+#include "sim/scheduler.h"
+
+namespace sim {
+
+inline constexpr uint64_t kNeverEnds = UINT64_MAX;
+
+// What happens to matching requests (WriteFile and ReadFile calls) of one device, numbered from 1 in the order
+// the device sees them. Fields combine: a pending request may also have its wait abandoned and end short.
+struct UsbFault {
+  uint32_t request = 1;  // the first request it hits (RequestCount() + 1 is the next one)
+  uint32_t count = 1;    // consecutive requests it hits; 0: every one from `request` on
+  std::optional<DWORD> callError;         // the call fails at once with this error
+  std::optional<uint64_t> pendingMs;      // pending, ending this long after (kNeverEnds: only a cancel ends it)
+  std::optional<DWORD> waitResult;        // the first wait on the request's event returns this at once
+  DWORD waitError = ERROR_INVALID_HANDLE; // the last error that comes with WAIT_FAILED
+  std::optional<DWORD> completionError;   // the request ends with this error (GetOverlappedResult fails)
+  std::optional<DWORD> shortBytes;        // the request moves at most this many bytes
+};
+
+enum class UsbCall { Open, Descriptor, Write, Read, Cancel };
+
+// One request as the device saw it.
+struct UsbRequest {
+  UsbCall call = UsbCall::Open;
+  int index = -1;           // the usbscan index; -1 for a name that is not a usbscan device
+  std::wstring name;        // Open: the name asked for
+  DWORD access = 0, share = 0, disposition = 0, flags = 0;  // Open: the arguments
+  DWORD bytes = 0;          // Write/Read: the bytes asked for
+  bool pending = false;     // went pending
+  bool ended = false;       // completed at once, or its pending request has ended
+  DWORD moved = 0;          // bytes moved once ended
+  DWORD error = 0;          // the error it failed or ended with, 0 on success
+};
+
+class UsbDevice {
+ public:
+  UsbDevice(emu::UsbIdentity identity, std::unique_ptr<emu::TessalineDevice> scanner)
+      : identity_(identity), scanner_(std::move(scanner)) {}
+
+  // The emulated scanner; null for another vendor's device.
+  emu::TessalineDevice* Scanner() { return scanner_.get(); }
+  emu::UsbIdentity Identity() const { return scanner_ ? scanner_->Identity() : identity_; }
+  bool DescriptorFails() const;
+  void SetDescriptorFails(bool fails) { descriptorFails_ = fails; }
+
+  std::vector<UsbFault> faults;
+  uint32_t requests = 0;  // WriteFile and ReadFile calls so far
+  uint64_t opens = 0;     // the scanner's channel belongs to the latest open
+
+ private:
+  emu::UsbIdentity identity_;
+  std::unique_ptr<emu::TessalineDevice> scanner_;
+  bool descriptorFails_ = false;
+};
+
+struct ProcessState;
+struct UsbFileObject;
+
+// A request that went pending; tracked by the bus until it ends. The addresses are the caller's: the platform
+// writes the OVERLAPPED record and, for a read, the buffer when the request ends.
+struct UsbPendingIo {
+  ProcessState* process = nullptr;  // whose handle table holds the event
+  const UsbFileObject* owner = nullptr;
+  std::shared_ptr<UsbDevice> device;
+  OVERLAPPED* overlapped = nullptr;
+  HANDLE event = nullptr;
+  bool write = false;
+  const uint8_t* data = nullptr;
+  uint8_t* buffer = nullptr;
+  DWORD length = 0;  // already cut by a short-count fault
+  std::optional<DWORD> completionError;
+  uint32_t number = 0;
+  size_t logAt = 0;
+  bool cancelled = false;
+  bool ended = false;
+};
+
+class UsbBus {
+ public:
+  static constexpr int kDevices = 256;
+
+  explicit UsbBus(Scheduler& scheduler) : scheduler_(scheduler) {}
+  UsbBus(const UsbBus&) = delete;
+  UsbBus& operator=(const UsbBus&) = delete;
+
+  // Plugs a device in at an index (replacing what was there). The scanner's clock starts now.
+  emu::TessalineDevice& AttachScanner(int index, emu::Scenario scenario = {});
+  UsbDevice& AttachOther(int index, WORD vendorId, WORD productId, WORD bcdDevice = 0x0100);
+  void Detach(int index);
+  // The device at an index, or null.
+  UsbDevice* At(int index);
+  std::shared_ptr<UsbDevice> Shared(int index) const;
+  emu::TessalineDevice& Scanner(int index);
+  void AddFault(int index, UsbFault fault);
+  uint32_t RequestCount(int index);
+
+  // How long a cancelled request takes to end.
+  void SetCancelMs(uint64_t ms) { cancelMs_ = ms; }
+  uint64_t CancelMs() const { return cancelMs_; }
+
+  // What tests observe.
+  const std::vector<UsbRequest>& Log() const { return log_; }
+  void ClearLog() { log_.clear(); }
+  // The bytes asked for by each Write or Read request on a device, in order.
+  std::vector<DWORD> Sizes(UsbCall call, int index) const;
+  size_t Count(UsbCall call) const;
+  size_t OpenHandles() const { return openHandles_; }
+  size_t RequestsInFlight() const;
+  // Broken rules of the platform: a request ending after its event was closed, a device handle closed while a
+  // request of it was in flight. Empty when the caller kept every record alive until its request ended.
+  const std::vector<std::string>& Violations() const { return violations_; }
+
+  // For sim/files.cpp.
+  Scheduler& scheduler() { return scheduler_; }
+  uint64_t Now() const { return scheduler_.Now(); }
+  size_t Record(UsbRequest request);
+  UsbRequest& Entry(size_t at) { return log_[at]; }
+  void HandleOpened() { ++openHandles_; }
+  void HandleClosed() { --openHandles_; }
+  void Violation(std::string text) { violations_.push_back(std::move(text)); }
+  void Track(const std::shared_ptr<UsbPendingIo>& io) { inFlight_.push_back(io); }
+  std::vector<std::shared_ptr<UsbPendingIo>>& InFlight() { return inFlight_; }
+  void Forget(const UsbPendingIo* io);
+
+ private:
+  Scheduler& scheduler_;
+  std::array<std::shared_ptr<UsbDevice>, kDevices> devices_;
+  std::vector<UsbRequest> log_;
+  std::vector<std::shared_ptr<UsbPendingIo>> inFlight_;
+  std::vector<std::string> violations_;
+  size_t openHandles_ = 0;
+  uint64_t cancelMs_ = 5;
+};
+
+// Parses "\\.\usbscanN" (without regard to case, N in plain decimal); -1 for any other name.
+int UsbscanIndex(const std::wstring& name);
+
+}  // namespace sim
