@@ -28,6 +28,12 @@ bool ParseServerOption(std::string_view name, std::string_view value, ServerOpti
         server.controlPort = port;
         return true;
     }
+    if (name == "bridge-port") {
+        uint16_t port = 0;
+        if (!ParsePort(value, port)) return false;
+        server.bridgePort = port;
+        return true;
+    }
     if (name == "idle-timeout-ms") {
         const std::optional<uint64_t> number = ParseNumber(value);
         if (!number || *number == 0) return false;
@@ -60,7 +66,7 @@ bool ParseEmuOptions(int argc, const char* const* argv, EmuOptions& options, std
             return false;
         }
         const std::string_view value = argv[++i];
-        if (name == "port" || name == "control-port" || name == "idle-timeout-ms") {
+        if (name == "port" || name == "control-port" || name == "bridge-port" || name == "idle-timeout-ms") {
             if (!ParseServerOption(name, value, options.server)) {
                 error = "bad value '" + std::string(value) + "' for --" + std::string(name);
                 return false;
@@ -79,6 +85,7 @@ std::string EmuUsage() {
         "\n"
         "  --port N              device port (default 5566; 0 = any free port)\n"
         "  --control-port N      line-based control port (default: none; 0 = any free port)\n"
+        "  --bridge-port N       port of the Wine rig's usbscan driver (default: none; 0 = any free port)\n"
         "  --idle-timeout-ms N   close a silent device connection after N ms (default 150000)\n"
         "  --verbose, -v         log every connection\n"
         "  --help, -h            this text\n"

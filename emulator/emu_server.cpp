@@ -50,6 +50,13 @@ bool EmuServer::Start(std::string& error) {
         }
         controlPort_ = LocalPort(controlListener_.Get());
     }
+    if (options_.bridgePort) {
+        bridgeListener_ = ListenLoopback(*options_.bridgePort, error);
+        if (!bridgeListener_.Valid()) {
+            return false;
+        }
+        bridgePort_ = LocalPort(bridgeListener_.Get());
+    }
     lastPhase_ = device_.Life(0).phase;
     return true;
 }
@@ -59,8 +66,8 @@ void EmuServer::DropDeviceConnection(const char* why) {
         if (options_.verbose) {
             Say(std::string("device connection closed: ") + why, NowMs());
         }
+        channel_.Close(connection_.get());
         connection_.reset();
-        device_.Close();
     }
 }
 
@@ -110,8 +117,9 @@ void EmuServer::PromoteWaiting(bool currentHadEvents, uint64_t nowMs) {
         return;
     }
     DropDeviceConnection("a new connection takes over");
-    if (device_.Open(nowMs)) {
-        connection_ = std::make_unique<DeviceConnection>(std::move(waiting_), nowMs);
+    auto connection = std::make_unique<DeviceConnection>(std::move(waiting_), nowMs);
+    if (channel_.Open(connection.get(), nowMs)) {
+        connection_ = std::move(connection);
         if (options_.verbose) {
             Say("device connection opened", nowMs);
         }
@@ -132,6 +140,41 @@ void EmuServer::AcceptControl(uint64_t nowMs) {
     controls_.push_back(std::make_unique<ControlConnection>(std::move(socket), nowMs));
 }
 
+void EmuServer::AcceptBridge(uint64_t nowMs) {
+    SocketFd socket = AcceptOne(bridgeListener_.Get());
+    if (!socket.Valid()) {
+        return;
+    }
+    if (bridges_.size() >= options_.maxBridgeClients) {
+        Say("bridge connection refused: too many", nowMs);
+        return;
+    }
+    if (options_.verbose) {
+        Say("bridge connection opened", nowMs);
+    }
+    bridges_.push_back(std::make_unique<BridgeConnection>(std::move(socket), nowMs));
+}
+
+void EmuServer::ServiceBridges(const std::vector<pollfd>& fds, size_t firstAt, uint64_t nowMs) {
+    for (size_t i = 0; i < bridges_.size(); ++i) {
+        const short revents = fds[firstAt + i].revents;
+        const bool alive = revents == 0 ? nowMs - bridges_[i]->LastActivityMs() < options_.controlIdleTimeoutMs
+                                        : bridges_[i]->Service(device_, channel_, revents, nowMs);
+        if (!alive) {
+            channel_.Close(bridges_[i].get());
+            if (options_.verbose) {
+                Say("bridge connection closed", nowMs);
+            }
+            bridges_[i].reset();
+        }
+    }
+    std::erase_if(bridges_, [](const auto& bridge) { return bridge == nullptr; });
+    // A driver request that opened the device has taken it from the TCP client.
+    if (connection_ && !channel_.Holds(connection_.get())) {
+        DropDeviceConnection("the bridge took the device");
+    }
+}
+
 void EmuServer::Run(int stopFd) {
     std::vector<pollfd> fds;
     for (;;) {
@@ -147,6 +190,12 @@ void EmuServer::Run(int stopFd) {
         const size_t controlsAt = fds.size();
         for (const auto& control : controls_) {
             fds.push_back({control->Fd(), control->PollEvents(), 0});
+        }
+        const size_t bridgeListenerAt = fds.size();
+        fds.push_back({bridgeListener_.Get(), POLLIN, 0});
+        const size_t bridgesAt = fds.size();
+        for (const auto& bridge : bridges_) {
+            fds.push_back({bridge->Fd(), bridge->PollEvents(), 0});
         }
         if (::poll(fds.data(), fds.size(), kTickMs) < 0 && errno != EINTR) {
             Say("poll failed; stopping", NowMs());
@@ -180,6 +229,10 @@ void EmuServer::Run(int stopFd) {
         std::erase_if(controls_, [](const auto& control) { return control == nullptr; });
         if ((fds[controlListenerAt].revents & POLLIN) != 0) {
             AcceptControl(nowMs);
+        }
+        ServiceBridges(fds, bridgesAt, nowMs);
+        if ((fds[bridgeListenerAt].revents & POLLIN) != 0) {
+            AcceptBridge(nowMs);
         }
     }
 }

@@ -8,6 +8,9 @@
 // current one is done: closed by its peer, stalled by a fault, or resting between transactions with
 // nothing more to read. So an image still draining from a closed client's connection is not cut off by
 // the tool's next probe, and a connection left silent after a time-out does not block the next one.
+//
+// An optional bridge port serves the Wine rig's usbscan driver (emulator/bridge_protocol.h): framed requests
+// over several connections at once. The device still has one channel; whoever opened it last holds it.
 #pragma once
 
 #include <chrono>
@@ -15,9 +18,12 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <poll.h>
 #include <string>
 #include <vector>
 
+#include "emulator/bridge_connection.h"
+#include "emulator/channel_holder.h"
 #include "emulator/control_connection.h"
 #include "emulator/device_connection.h"
 #include "emulator/lifecycle.h"
@@ -30,9 +36,11 @@ namespace emu {
 struct ServerOptions {
     uint16_t devicePort = 5566;          // 0: any free port (tests)
     std::optional<uint16_t> controlPort; // none: no control port; 0: any free port
+    std::optional<uint16_t> bridgePort;  // none: no bridge port; 0: any free port
     uint64_t idleTimeoutMs = 150000;     // a device connection with no traffic for this long is closed
     uint64_t controlIdleTimeoutMs = 3600000;
     size_t maxControlClients = 4;
+    size_t maxBridgeClients = 16;  // the driver keeps two per emulated usbscan device
     bool verbose = false;  // log every connection, not only phase changes and firmware writes
 };
 
@@ -48,6 +56,7 @@ public:
     bool Start(std::string& error);
     uint16_t DevicePort() const { return devicePort_; }
     uint16_t ControlPort() const { return controlPort_; }
+    uint16_t BridgePort() const { return bridgePort_; }
     // Serves until `stopFd` becomes readable (a signalfd, or a pipe in tests).
     void Run(int stopFd);
 
@@ -57,6 +66,8 @@ private:
     void AcceptDevice();
     void PromoteWaiting(bool currentHadEvents, uint64_t nowMs);
     void AcceptControl(uint64_t nowMs);
+    void AcceptBridge(uint64_t nowMs);
+    void ServiceBridges(const std::vector<pollfd>& fds, size_t firstAt, uint64_t nowMs);
     void DropDeviceConnection(const char* why);
     void Say(const std::string& text, uint64_t nowMs) const;
 
@@ -64,13 +75,17 @@ private:
     Log log_;
     std::chrono::steady_clock::time_point start_;
     TessalineDevice device_;
+    ChannelHolder channel_{device_};
     SocketFd deviceListener_;
     SocketFd controlListener_;
+    SocketFd bridgeListener_;
     uint16_t devicePort_ = 0;
     uint16_t controlPort_ = 0;
+    uint16_t bridgePort_ = 0;
     std::unique_ptr<DeviceConnection> connection_;
     SocketFd waiting_;  // accepted, not yet served
     std::vector<std::unique_ptr<ControlConnection>> controls_;
+    std::vector<std::unique_ptr<BridgeConnection>> bridges_;
     LifePhase lastPhase_ = LifePhase::Idle;
     ImageWrite lastImage_;
 };

@@ -46,6 +46,9 @@ int main(int argc, char** argv) {
     if (options.server.controlPort) {
         std::printf(", control on 127.0.0.1:%u", server.ControlPort());
     }
+    if (options.server.bridgePort) {
+        std::printf(", bridge on 127.0.0.1:%u", server.BridgePort());
+    }
     std::printf("\n");
     std::fflush(stdout);
     server.Run(stopFd.Get());

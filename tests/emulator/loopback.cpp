@@ -15,6 +15,7 @@ emu::ServerOptions TestOptions(uint64_t idleTimeoutMs) {
     emu::ServerOptions options;
     options.devicePort = 0;
     options.controlPort = 0;
+    options.bridgePort = 0;
     options.idleTimeoutMs = idleTimeoutMs;
     return options;
 }

@@ -16,7 +16,7 @@ namespace emu_test {
 
 class ServerThread {
 public:
-    // Any free ports; the control port is always on.
+    // Any free ports; the control and bridge ports are always on.
     explicit ServerThread(emu::Scenario scenario, uint64_t idleTimeoutMs = 10000);
     ServerThread(const ServerThread&) = delete;
     ServerThread& operator=(const ServerThread&) = delete;
@@ -26,6 +26,7 @@ public:
     const std::string& Error() const { return error_; }
     uint16_t DevicePort() const { return server_.DevicePort(); }
     uint16_t ControlPort() const { return server_.ControlPort(); }
+    uint16_t BridgePort() const { return server_.BridgePort(); }
 
 private:
     emu::EmuServer server_;
