@@ -38,7 +38,14 @@ const UsbFault* FindFault(const std::vector<UsbFault>& faults, uint32_t number) 
 emu::Transfer Move(UsbDevice& device, bool write, const uint8_t* data, uint8_t* buffer, DWORD length,
                    uint64_t now) {
   emu::TessalineDevice* scanner = device.Scanner();
-  if (scanner == nullptr) return {emu::Outcome::WrongDirection, 0};
+  if (scanner == nullptr) {
+    if (write) {
+      device.bytesTaken += length;
+    } else {
+      for (DWORD i = 0; i < length; ++i) buffer[i] = static_cast<uint8_t>(device.bytesGiven++ & 0xFF);
+    }
+    return {emu::Outcome::Moved, length};
+  }
   return write ? scanner->Write(data, length, now) : scanner->Read(buffer, length, now);
 }
 

@@ -79,6 +79,11 @@ BOOL Kernel::CloseHandle(HANDLE handle) {
 }
 
 HANDLE Kernel::CreateEventW(LPSECURITY_ATTRIBUTES, BOOL manualReset, BOOL initialState, LPCWSTR) {
+  if (state_.eventCreationsToFail > 0) {
+    --state_.eventCreationsToFail;
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
   auto event = std::make_shared<EventObject>();
   event->manualReset = manualReset != FALSE;
   event->signaled = initialState != FALSE;

@@ -41,6 +41,7 @@ class Process {
   Sockets& sockets() { return sockets_; }
   size_t OpenHandles() const { return state_.handles.Count(); }
   void FailThreadCreations(int count) { state_.threadCreationsToFail = count; }
+  void FailEventCreations(int count) { state_.eventCreationsToFail = count; }
   // The folder of the program file, with its final backslash.
   std::wstring ProgramFolder() const;
 

@@ -30,6 +30,7 @@ struct ProcessState {
   ProcessOptions options;
   HandleTable handles{0x100};
   int threadCreationsToFail = 0;  // the next n CreateThread calls fail, as when the system is out of memory
+  int eventCreationsToFail = 0;   // the next n CreateEventW calls fail likewise
   std::map<int, ThreadState> threads;
 };
 

@@ -8,8 +8,9 @@
 //   pending              ERROR_IO_PENDING; the request ends at a virtual time (or never, when the device does
 //                        not answer), then sets the OVERLAPPED record and signals its event
 //   cancelled            CancelIoEx ends it cancelMs later with ERROR_OPERATION_ABORTED
-// Device outcomes: a stalled device leaves the request pending until it is cancelled; an absent device fails
-// it with ERROR_DEVICE_NOT_CONNECTED; a request in the wrong direction fails with ERROR_GEN_FAILURE.
+// The scanner's outcomes: a stalled device leaves the request pending until it is cancelled; an absent device
+// fails it with ERROR_DEVICE_NOT_CONNECTED; a request in the wrong direction fails with ERROR_GEN_FAILURE.
+// Another vendor's device moves every byte at once (see UsbDevice).
 #pragma once
 #include <array>
 #include <cstdint>
@@ -67,6 +68,10 @@ class UsbDevice {
 
   std::vector<UsbFault> faults;
   uint32_t requests = 0;  // WriteFile and ReadFile calls so far
+  // Another vendor's device takes every write in full and answers every read in full with a counting pattern:
+  // byte k of its output stream is k mod 256.
+  uint64_t bytesTaken = 0;
+  uint64_t bytesGiven = 0;
   uint64_t opens = 0;     // the scanner's channel belongs to the latest open
 
  private:

@@ -1,0 +1,135 @@
+// The channel's TCP side: the scanner's port 5566 at an IPv4 address, carrying the same bytes as on USB.
+// The socket link never writes m_strError.
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+#include "link/device_address.h"
+#include "link/device_channel.h"
+
+namespace {
+
+constexpr WORD kWinsockVersion = 0x0202;
+constexpr uint16_t kDevicePort = 5566;
+constexpr DWORD kCommandBlockBytes = 16;
+// After the peer has closed, a receive keeps trying until its time limit; this pause keeps it from spinning.
+constexpr DWORD kClosedPeerPauseMs = 10;
+
+// One socket in a set, as FD_SET would put it into an empty one.
+plat::fd_set SetOf(plat::SOCKET socket) {
+  plat::fd_set set{};
+  set.fd_count = 1;
+  set.fd_array[0] = socket;
+  return set;
+}
+
+int ChunkOf(DWORD bytes) { return static_cast<int>(std::min<DWORD>(bytes, INT_MAX)); }
+
+}  // namespace
+
+bool CDeviceChannel::ConnectTcp(const std::wstring& address) {
+  if (m_bWsaStarted == 0) {
+    plat::WSADATA data{};
+    if (host_.sockets.WSAStartup(kWinsockVersion, &data) != 0) return false;
+    m_bWsaStarted = 1;
+  }
+  // A text that is not four dot-separated numbers names no address: refused before any socket is made.
+  const auto bytes = ReadDeviceAddress(address);
+  if (!bytes) return false;
+  m_socket = host_.sockets.socket(AF_INET, SOCK_STREAM, 0);
+  if (m_socket == INVALID_SOCKET) return false;
+  plat::u_long nonBlocking = 1;
+  if (host_.sockets.ioctlsocket(m_socket, FIONBIO, &nonBlocking) != 0) return false;
+
+  plat::sockaddr_in remote{};
+  remote.sin_family = AF_INET;
+  const BYTE port[2] = {kDevicePort >> 8, kDevicePort & 0xFF};  // network byte order
+  std::memcpy(&remote.sin_port, port, sizeof port);
+  remote.sin_addr.S_un.S_un_b.s_b1 = (*bytes)[0];
+  remote.sin_addr.S_un.S_un_b.s_b2 = (*bytes)[1];
+  remote.sin_addr.S_un.S_un_b.s_b3 = (*bytes)[2];
+  remote.sin_addr.S_un.S_un_b.s_b4 = (*bytes)[3];
+  host_.sockets.connect(m_socket, reinterpret_cast<const plat::sockaddr*>(&remote), sizeof remote);
+
+  plat::u_long blocking = 0;
+  if (host_.sockets.ioctlsocket(m_socket, FIONBIO, &blocking) != 0) return false;
+  plat::fd_set writeSet = SetOf(m_socket);
+  plat::fd_set errorSet = SetOf(m_socket);
+  const plat::timeval timeout{static_cast<LONG>(m_dwCommandTimeout / 1000), 0};
+  host_.sockets.select(0, nullptr, &writeSet, &errorSet, &timeout);
+  if (host_.sockets.__WSAFDIsSet(m_socket, &writeSet)) {
+    const int noDelay = 1;
+    return host_.sockets.setsockopt(m_socket, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay),
+                                    sizeof noDelay) == 0;
+  }
+  CloseSocket();
+  return false;
+}
+
+bool CDeviceChannel::SendCommandTcp(const uint8_t* block) {
+  const DWORD start = host_.time.GetTickCount();
+  DWORD sent = 0;
+  do {
+    const int result = host_.sockets.send(m_socket, reinterpret_cast<const char*>(block + sent),
+                                          static_cast<int>(kCommandBlockBytes - sent), 0);
+    if (result > 0) sent += static_cast<DWORD>(result);
+    if (TicksSince(start, host_.time.GetTickCount()) > m_dwCommandTimeout) return false;
+    if (result == SOCKET_ERROR) return false;
+  } while (sent < kCommandBlockBytes);
+  return true;
+}
+
+bool CDeviceChannel::SendDataTcp(const uint8_t* data, DWORD length, const std::wstring& tracePath,
+                                 int traceSwitch) {
+  // Each send may wait at most the data limit: one that the peer never drains would otherwise wait for ever.
+  const DWORD perSendLimit = m_dwDataTimeout;
+  if (host_.sockets.setsockopt(m_socket, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&perSendLimit),
+                               sizeof perSendLimit) != 0) {
+    return false;
+  }
+  const DWORD start = host_.time.GetTickCount();
+  AppendTrace(L"==>In send data do-while", tracePath, traceSwitch);
+  DWORD sent = 0;
+  for (;;) {
+    AppendTrace(L"==>Send data start", tracePath, traceSwitch);
+    const int result = host_.sockets.send(m_socket, reinterpret_cast<const char*>(data + sent), ChunkOf(length - sent), 0);
+    AppendTrace(L"==>Send data end", tracePath, traceSwitch);
+    if (result > 0) sent += static_cast<DWORD>(result);
+    if (TicksSince(start, host_.time.GetTickCount()) > m_dwDataTimeout && sent < length) {
+      AppendTrace(L"==>Send data time out", tracePath, traceSwitch);
+      return false;
+    }
+    if (result == SOCKET_ERROR) return false;
+    if (sent >= length) {
+      AppendTrace(L"==>Out send data do-while", tracePath, traceSwitch);
+      return true;
+    }
+  }
+}
+
+bool CDeviceChannel::ReceiveDataTcp(uint8_t* buffer, DWORD length, const std::wstring& tracePath,
+                                    int traceSwitch) {
+  const DWORD limit = m_dwDataTimeout;
+  if (host_.sockets.setsockopt(m_socket, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&limit),
+                               sizeof limit) != 0) {
+    return false;
+  }
+  const DWORD start = host_.time.GetTickCount();
+  AppendTrace(L"==>In recv data do-while", tracePath, traceSwitch);
+  DWORD received = 0;
+  for (;;) {
+    const int result = host_.sockets.recv(m_socket, reinterpret_cast<char*>(buffer + received),
+                                          ChunkOf(length - received), 0);
+    if (result > 0) received += static_cast<DWORD>(result);
+    if (TicksSince(start, host_.time.GetTickCount()) > m_dwDataTimeout) {
+      AppendTrace(L"==>recv data time out", tracePath, traceSwitch);
+      return false;
+    }
+    if (result == SOCKET_ERROR) return false;
+    if (received >= length) {
+      AppendTrace(L"==>Out recv data do-while", tracePath, traceSwitch);
+      return true;
+    }
+    if (result == 0) host_.time.Sleep(kClosedPeerPauseMs);
+  }
+}
