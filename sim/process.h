@@ -8,6 +8,7 @@
 #include "sim/language.h"
 #include "sim/process_info.h"
 #include "sim/process_state.h"
+#include "sim/power.h"
 #include "sim/profile.h"
 #include "sim/resources.h"
 #include "sim/services.h"
@@ -39,6 +40,7 @@ class Process {
   Setup& setup() { return setup_; }
   Services& services() { return services_; }
   Sockets& sockets() { return sockets_; }
+  Power& power() { return power_; }
   size_t OpenHandles() const { return state_.handles.Count(); }
   void FailThreadCreations(int count) { state_.threadCreationsToFail = count; }
   void FailEventCreations(int count) { state_.eventCreationsToFail = count; }
@@ -61,8 +63,9 @@ class Process {
   Services services_{state_};
   Files files_{state_};
   Sockets sockets_{state_};
+  Power power_{state_, windows_};
   plat::Host host_{time_, kernel_, processInfo_, profile_, console_, language_, resources_, user_, windows_,
-                    codePage_, setup_, services_, files_, sockets_};
+                    codePage_, setup_, services_, files_, sockets_, power_};
 };
 
 }  // namespace sim

@@ -52,7 +52,7 @@ bool Sockets::Injected(SocketCall call, int& error) {
   if (it == failures_.end() || it->second.empty()) return false;
   error = it->second.front();
   it->second.erase(it->second.begin());
-  return true;
+  return error != 0;
 }
 
 bool Sockets::Ready(SocketCall call, int& error) {

@@ -52,7 +52,8 @@ class Sockets final : public plat::ISockets {
 
   // The network: a connect to address:port reaches 127.0.0.1:loopbackPort.
   void Route(std::array<BYTE, 4> address, uint16_t port, uint16_t loopbackPort);
-  // The next `times` calls of a kind fail with this error (WSAStartup returns it).
+  // The next `times` calls of a kind fail with this error (WSAStartup returns it); an error of 0 lets a call
+  // through, so FailNext(c, 0) then FailNext(c, e) fails the second call.
   void FailNext(SocketCall call, int error, int times = 1);
   // Every call of a kind takes this much more virtual time.
   void Delay(SocketCall call, uint32_t milliseconds) { delays_[call] = milliseconds; }

@@ -10,7 +10,13 @@ namespace sim {
 
 bool Windows::OnWindowThread() const { return state_.world.scheduler().CurrentThread() == windowThread_; }
 
-bool Windows::WindowThreadBlocked() const { return !queue_.empty(); }
+LRESULT Windows::SendToDialog(UINT message, WPARAM wParam, LPARAM lParam, LRESULT defaultResult) {
+  return Send([this, message, wParam, lParam, defaultResult]() -> LRESULT {
+    messageResult_ = defaultResult;
+    const INT_PTR handled = Top().events->OnDialogMessage(Top().hwnd, message, wParam, lParam);
+    return handled ? messageResult_ : defaultResult;
+  });
+}
 
 INT_PTR Windows::DialogBoxParamW(LPCWSTR templateName, HWND, plat::IDialogEvents& events) {
   Dialog dialog;
@@ -130,12 +136,16 @@ BOOL Windows::IsWindowEnabled(HWND window) {
 
 LRESULT Windows::SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return Send([this, window, message, wParam, lParam]() -> LRESULT {
-    if (DialogByHwnd(window) != nullptr) {
+    if (Dialog* dialog = DialogByHwnd(window)) {
       if (message == WM_SETICON) {
         HICON& slot = wParam == ICON_BIG ? bigIcon_ : smallIcon_;
         const HICON old = slot;
         slot = reinterpret_cast<HICON>(lParam);
         return reinterpret_cast<LRESULT>(old);
+      }
+      // Other messages reach the dialog procedure; a handled one answers with its message result.
+      if (message >= 0x8000 && dialog->events != nullptr) {
+        return dialog->events->OnDialogMessage(dialog->hwnd, message, wParam, lParam) ? messageResult_ : 0;
       }
       return 0;
     }

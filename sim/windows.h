@@ -79,7 +79,10 @@ class Windows final : public plat::IWindows {
   HICON SmallIcon() const { return smallIcon_; }
   void SetIconic(bool iconic) { iconic_ = iconic; }
   IconPosition LastIconDrawnAt() const { return lastIconAt_; }
-  bool WindowThreadBlocked() const;
+  int WindowThread() const { return windowThread_; }
+  // Sends a message to the main dialog as the system does (synchronously, served by the window's thread) and
+  // returns the dialog's answer: its message result when it handled the message, else the default.
+  LRESULT SendToDialog(UINT message, WPARAM wParam, LPARAM lParam, LRESULT defaultResult);
 
   // Posts a message to the dialog, handled when the window's thread gets to it (a button press, a key).
   void PostCommand(int id);

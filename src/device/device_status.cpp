@@ -1,5 +1,121 @@
-// The device search. Until the device link and the imaging service control land, it finds nothing and
-// changes nothing in the window.
+// The device search: probes the scanner, makes sure the imaging service is stopped, takes the Quenby lock,
+// reads the identification text and the versions, asks for the state, and writes the outcome into the window
+// (row 0's status cell and check mark, the texts, the Update button).
+#include <array>
+
+#include "app/console_log.h"
+#include "app/debug_log.h"
+#include "app/string_table.h"
+#include "app/text_format.h"
+#include "device/version.h"
+#include "link/command_transaction.h"
+#include "link/protocol.h"
+#include "res/resource.h"
+#include "res/string_ids.h"
 #include "ui/fwupdate_dlg.h"
 
-int CFWUpdateDlg::GetDeviceStatus(int /*fromStopThread*/, int /*event*/) { return -1; }
+namespace {
+
+constexpr int kRow = 0;
+constexpr size_t kIdentificationChars = 10;
+const wchar_t* const kModelName = L"Kavrel Tessaline";
+
+struct Outcome {
+  const wchar_t* consoleLine;
+  UINT text;
+  bool updatable;
+};
+
+// What a state answered by the device means for the window.
+Outcome OutcomeOf(uint16_t state, bool latest) {
+  switch (state) {
+    case proto::kLlBoot:
+      return {L"[GetDeviceStatus]: Check device status LLBOOT...\n", IDS_RECOVERY_MODE, true};
+    case proto::kReady:
+      return latest ? Outcome{L"[GetDeviceStatus]: Check device status READY but device version is latest!!\n",
+                              IDS_FIRMWARE_LATEST, false}
+                    : Outcome{L"[GetDeviceStatus]: Check device status READY...\n", IDS_READY, true};
+    case proto::kBusy:
+      return {L"[GetDeviceStatus]: Check device status BUSY...\n", IDS_BUSY, false};
+    case proto::kFwUpdate:
+      return {L"[GetDeviceStatus]: Check device status FW_UPDATE...\n", IDS_FW_UPGRADE_WAIT, false};
+    default:
+      return {L"[GetDeviceStatus]: Check device status incorrect (%d)...\n", IDS_STATUS_INCORRECT, false};
+  }
+}
+
+}  // namespace
+
+int CFWUpdateDlg::GetDeviceStatus(int fromStopThread, int event) {
+  plat::Host& host = Host();
+  const std::wstring channel = L"USB";
+  std::array<uint8_t, proto::kStatusReplySize> status{};
+  std::wstring identification;
+  bool latest = false;
+  auto transact = [&](const proto::CommandBlock& command, uint8_t* dataIn) {
+    const auto block = proto::Encode(command);
+    return RunCommandTransaction(host, channel, block.data(), nullptr, dataIn, status.data(), proto::kStatusReplySize);
+  };
+  auto display = [&](int result) {
+    SetStatusText(GetCellText(kRow, 1));
+    SetControlText(IDC_DEVICE_NAME, m_strDeviceName);
+    SetControlText(IDC_INTERFACE, m_strInterface);
+    return result;
+  };
+  auto failWith = [&](const wchar_t* consoleLine, UINT text) {
+    app::ConsolePrint(host, consoleLine);
+    SetCellText(kRow, 1, app::LoadStringById(host, text));
+    SetRowCheck(kRow, false);
+    m_strDeviceName = text::Format(L"%s (%s)", std::wstring_view(kModelName), identification);
+    m_strInterface = L"USB";
+    EnableControl(IDC_UPDATE, false);
+    return display(-1);
+  };
+
+  g_debugLog.Log(L"[Event %d][GetDeviceStatus] Check Device Exist Start...", event);
+  DWORD bcdDevice = 0;
+  if (!ProbeDevice(host, channel, &bcdDevice)) {
+    app::ConsolePrint(host, L"[GetDeviceStatus]: Device not found...\n");
+    SetCellText(kRow, 1, app::LoadStringById(host, IDS_DEVICE_NOT_FOUND));
+    SetRowCheck(kRow, false);
+    m_strDeviceName = app::LoadStringById(host, IDS_NO_DEVICE);
+    m_strInterface.clear();
+    EnableControl(IDC_UPDATE, false);
+    g_debugLog.Log(L"[Event %d][GetDeviceStatus] Check Device Exist Fail...", event);
+    return display(-1);
+  }
+  g_debugLog.Log(L"[Event %d][GetDeviceStatus] Device bcdDevice (%d)", event, bcdDevice);
+  g_debugLog.Log(L"[Event %d][GetDeviceStatus] Check Device Exist Finish...", event);
+
+  if (!CheckWIAClosed(fromStopThread, event)) return -1;
+
+  bool transacted = false;
+  if (bcdDevice == 1) {
+    transacted = transact(proto::DeviceStatus(), nullptr);
+  } else {
+    if (m_hQuenbyMutex.load() == INVALID_HANDLE_VALUE && (!FindDeviceFriendlyName() || !LockScanAppMutex(2))) {
+      return failWith(L"[GetDeviceStatus]: Quenby Mutex lock fail...\n", IDS_QUENBY_IN_USE);
+    }
+    // One byte more than the reply, zeroed, so the text always ends.
+    std::array<uint8_t, proto::kIdentificationSize + 1> idBuffer{};
+    const bool idRead = transact(proto::IdentificationRead(), idBuffer.data());
+    if (idRead) identification = Utf8ToText(host, reinterpret_cast<const char*>(idBuffer.data())).substr(0, kIdentificationChars);
+    std::array<uint8_t, proto::kDeviceInfoSize> info{};
+    transacted = transact(proto::DeviceInfoRead(), info.data()) && idRead;
+    const DWORD mainBoard = proto::ReadLe32(info.data() + proto::kMainBoardVersionOffset);
+    const std::wstring panelText = FormatVersion(proto::ReadLe32(info.data() + proto::kPanelVersionOffset));
+    app::ConsolePrint(host, L"[GetDeviceStatus]: MB Ver: (%s)/ Panel Ver:(%s)\n", FormatVersion(mainBoard), panelText);
+    latest = IsLatestVersion(channel, mainBoard, panelText);
+  }
+  if (!transacted) return failWith(L"[GetDeviceStatus]: Check device status error...\n", IDS_CHECK_STATUS_ERROR);
+
+  const uint16_t state = proto::DecodeReply(status.data()).fwInfo;
+  const Outcome outcome = OutcomeOf(state, latest);
+  app::ConsolePrint(host, outcome.consoleLine, static_cast<unsigned>(state));
+  SetCellText(kRow, 1, app::LoadStringById(host, outcome.text));
+  SetRowCheck(kRow, outcome.updatable);
+  m_strDeviceName = text::Format(L"%s (%s)", std::wstring_view(kModelName), identification);
+  m_strInterface = L"USB";
+  if (m_slots[0].bBusy.load() == 0) EnableControl(IDC_UPDATE, outcome.updatable);
+  return display(state);
+}

@@ -56,8 +56,9 @@ bool CDeviceChannel::ConnectTcp(const std::wstring& address) {
   plat::fd_set writeSet = SetOf(m_socket);
   plat::fd_set errorSet = SetOf(m_socket);
   const plat::timeval timeout{static_cast<LONG>(m_dwCommandTimeout / 1000), 0};
-  host_.sockets.select(0, nullptr, &writeSet, &errorSet, &timeout);
-  if (host_.sockets.__WSAFDIsSet(m_socket, &writeSet)) {
+  // A select that fails says nothing about the sets, which still hold the socket: that is no connection.
+  const bool waited = host_.sockets.select(0, nullptr, &writeSet, &errorSet, &timeout) != SOCKET_ERROR;
+  if (waited && host_.sockets.__WSAFDIsSet(m_socket, &writeSet)) {
     const int noDelay = 1;
     return host_.sockets.setsockopt(m_socket, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay),
                                     sizeof noDelay) == 0;

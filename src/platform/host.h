@@ -7,6 +7,7 @@
 #include "platform/kernel.h"
 #include "platform/language.h"
 #include "platform/process.h"
+#include "platform/power.h"
 #include "platform/profile.h"
 #include "platform/resources.h"
 #include "platform/services.h"
@@ -33,6 +34,7 @@ struct Host {
   IServices& services;
   IFiles& files;
   ISockets& sockets;
+  IPower& power;
 };
 
 }  // namespace plat

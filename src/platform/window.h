@@ -56,6 +56,9 @@ struct LVITEMW {
 };
 
 constexpr UINT WM_SETTEXT = 0x000C;
+constexpr UINT WM_QUERYENDSESSION = 0x0011;
+constexpr UINT WM_ENDSESSION = 0x0016;
+constexpr UINT WM_APP = 0x8000;
 constexpr UINT WM_PAINT = 0x000F;
 constexpr UINT WM_ICONERASEBKGND = 0x0027;
 constexpr UINT WM_QUERYDRAGICON = 0x0037;

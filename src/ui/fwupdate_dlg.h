@@ -12,6 +12,10 @@
 
 enum class BurnProcedure { kMonitored, kUnmonitored };
 
+// The window's own messages: sent by the update thread, handled on the window's thread.
+inline constexpr UINT kBlockShutdownMessage = WM_APP + 1;
+inline constexpr UINT kUnblockShutdownMessage = WM_APP + 2;
+
 class CFWUpdateDlg : public CDialogEx {
  public:
   explicit CFWUpdateDlg(plat::Host& host);
@@ -44,6 +48,11 @@ class CFWUpdateDlg : public CDialogEx {
   void SetControlText(int id, const std::wstring& text);
   void EnableControl(int id, bool enable);
   bool AnySlotBusy() const;
+  // While an update runs the end of the session is held off with a reason the user sees; the reason belongs to
+  // the window and is set and removed on the window's thread.
+  void BlockShutdown(const std::wstring& reason);
+  void UnblockShutdown();
+
   // Starts a stop thread for the event; its handle and id go into m_hStopThread and m_dwStopThreadId.
   void StartStopThread(int event);
 
@@ -80,6 +89,8 @@ class CFWUpdateDlg : public CDialogEx {
   void OnSearchDevice();
   void OnSysCommand(UINT id);
   void OnPaint();
+  INT_PTR OnQueryEndSession();
+  void OnEndSession(bool ending);
   std::wstring ReadFileVersion();
   void WaitForEarlierUpdateThread();
 

@@ -31,6 +31,16 @@ const CFWUpdateDlg::MessageMapEntry CFWUpdateDlg::kMessageMap[] = {
        return TRUE;
      }},
     {WM_COMMAND, IDOK, [](CFWUpdateDlg&, WPARAM, LPARAM) -> INT_PTR { return TRUE; }},
+    {WM_QUERYENDSESSION, 0, [](CFWUpdateDlg& d, WPARAM, LPARAM) -> INT_PTR { return d.OnQueryEndSession(); }},
+    {WM_ENDSESSION, 0, [](CFWUpdateDlg& d, WPARAM w, LPARAM) -> INT_PTR { d.OnEndSession(w != 0); return TRUE; }},
+    {kBlockShutdownMessage, 0, [](CFWUpdateDlg& d, WPARAM, LPARAM l) -> INT_PTR {
+       d.Host().power.ShutdownBlockReasonCreate(d.m_hWnd, reinterpret_cast<LPCWSTR>(l));
+       return TRUE;
+     }},
+    {kUnblockShutdownMessage, 0, [](CFWUpdateDlg& d, WPARAM, LPARAM) -> INT_PTR {
+       d.Host().power.ShutdownBlockReasonDestroy(d.m_hWnd);
+       return TRUE;
+     }},
 };
 
 bool CFWUpdateDlg::OnCommand(UINT id) {
@@ -47,7 +57,7 @@ bool CFWUpdateDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR
       if (header == nullptr || header->idFrom != IDC_DEVICE_LIST || header->code != entry.id) continue;
     }
     result = entry.handle(*this, wParam, lParam);
-    return message != WM_SYSCOMMAND && message != WM_PAINT && message != WM_TIMER ? true : result != FALSE;
+    return result != FALSE;
   }
   return false;
 }

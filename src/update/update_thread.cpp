@@ -1,18 +1,51 @@
-// The update thread. Until the update engine lands it gives the window back as a finished update does:
-// the slot is no longer busy, Search Device and Close are enabled and Update is disabled.
+// The update thread: the whole update away from the window's thread, then, whatever the outcome, the service
+// restarted, the verdict posted, the locks released and the buttons given back.
+#include "app/console_log.h"
 #include "app/settings.h"
+#include "app/string_table.h"
+#include "app/text_format.h"
+#include "host/wia_control.h"
 #include "res/resource.h"
+#include "res/string_ids.h"
 #include "ui/fwupdate_dlg.h"
+#include "update/burn_protection.h"
+
+namespace {
+
+// The sequence, the service restart and the verdict, with the machine kept awake and the session's end held
+// off until the verdict is posted.
+bool RunProtected(CFWUpdateDlg& dialog, plat::Host& host, int row) {
+  const BurnProtection protection(dialog, app::LoadStringById(host, IDS_FW_UPGRADE_WAIT));
+  const bool updated = dialog.UpdateDevice(L"USB", row) != FALSE;
+  const std::wstring reason = updated ? std::wstring() : dialog.GetCellText(row, 1);
+
+  CWIAControl wia(host);
+  dialog.PostStatus(row, app::LoadStringById(host, IDS_START_WIA));
+  if (wia.Start()) {
+    app::ConsolePrint(host, L"[Thread_VoskUpdate] Start WIA Finish!!\n");
+  } else {
+    dialog.PostStatus(row, app::LoadStringById(host, IDS_START_WIA_FAILED));
+  }
+  dialog.PostStatus(row, updated ? app::LoadStringById(host, IDS_UPDATE_SUCCEED)
+                                 : text::Format(app::LoadStringById(host, IDS_UPDATE_FAILED), reason));
+  return updated;
+}
+
+}  // namespace
 
 DWORD WINAPI Thread_VoskUpdate(LPVOID parameter) {
   auto* dialog = static_cast<CFWUpdateDlg*>(parameter);
-  const LONG row = dialog->m_nCurrentRow.load();
-  app::ApplyConfiguredLanguage(dialog->Host());
+  plat::Host& host = dialog->Host();
+  const int row = static_cast<int>(dialog->m_nCurrentRow.load());
+  app::ApplyConfiguredLanguage(host);
+
+  const bool updated = RunProtected(*dialog, host, row);
   dialog->m_slots[row].bBusy = 0;
+  dialog->ReleaseScanAppMutexes();
   if (!dialog->AnySlotBusy()) {
     dialog->EnableControl(IDC_SEARCH_DEVICE, true);
     dialog->EnableControl(IDCANCEL, true);
   }
   dialog->EnableControl(IDC_UPDATE, false);
-  return 0;
+  return updated ? 1 : 0;
 }

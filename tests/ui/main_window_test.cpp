@@ -102,7 +102,8 @@ TEST_F(MainWindowTest, UpdateStartsOneThreadThatGivesTheButtonsBack) {
     const HANDLE first = dialog.m_slots[0].hUpdateThread.load();
     ASSERT_NE(first, nullptr);
     EXPECT_NE(dialog.m_dwUpdateThreadId.load(), 0u);
-    WaitFor([&] { return dialog.m_slots[0].bBusy.load() == 0; });
+    tool.host().kernel.WaitForSingleObject(first, 300000);
+    EXPECT_EQ(dialog.m_slots[0].bBusy.load(), 0);
     EXPECT_TRUE(tool.windows().IsEnabled(IDC_SEARCH_DEVICE));
     EXPECT_FALSE(tool.windows().IsEnabled(IDC_UPDATE));
     // The next update closes the ended thread's handle before it starts its own.

@@ -97,11 +97,18 @@ class Windows final : public IWindows {
   LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
 };
 
+class Power final : public IPower {
+ public:
+  EXECUTION_STATE SetThreadExecutionState(EXECUTION_STATE flags) override;
+  BOOL ShutdownBlockReasonCreate(HWND window, LPCWSTR reason) override;
+  BOOL ShutdownBlockReasonDestroy(HWND window) override;
+};
+
 // All areas of the real platform, owned together for the life of the program.
 class Win32Host {
  public:
   Host host{time_, kernel_, process_, profile_, console_, language_, resources_, user_, windows_,
-            codePage_, setup_, services_, files_, sockets_};
+            codePage_, setup_, services_, files_, sockets_, power_};
 
  private:
   Time time_;
@@ -118,6 +125,7 @@ class Win32Host {
   Services services_;
   Files files_;
   Sockets sockets_;
+  Power power_;
 };
 
 }  // namespace plat::win32

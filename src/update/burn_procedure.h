@@ -1,0 +1,42 @@
+// One run of the burn procedure, phase by phase: transfer, settle, burn watch or first status check,
+// power-off, finishing progress, power-on and the ready wait. Every phase that fails posts its text and ends
+// the run with false; nothing more is sent to the device after a failure.
+#pragma once
+#include <array>
+#include <string>
+
+#include "link/protocol.h"
+#include "ui/fwupdate_dlg.h"
+
+class BurnProcedureRun {
+ public:
+  BurnProcedureRun(CFWUpdateDlg& dialog, const std::wstring& channel, BurnProcedure procedure, int powerWaitLimit,
+                   int row);
+  bool Run(WORD imageId, WORD imageCode);
+
+ private:
+  bool Transfer(WORD imageId, WORD imageCode);
+  void Settle();
+  bool WatchBurn();
+  bool FirstStatusCheck();
+  bool WaitPowerOff(int& probes);
+  void FinishProgress(int probes);
+  bool WaitPowerOn();
+  bool WaitReady();
+
+  bool SendStatusCommand(const proto::CommandBlock& command);
+  bool Fail(UINT textId);
+  void Post(UINT textId);
+  void ShowProgress(int percent, int counter);
+  int SecondsSince(DWORD startTick);
+  bool Monitored() const { return procedure_ == BurnProcedure::kMonitored; }
+  proto::StatusReply Reply() const { return proto::DecodeReply(status_.data()); }
+
+  CFWUpdateDlg& dialog_;
+  plat::Host& host_;
+  const std::wstring& channel_;
+  BurnProcedure procedure_;
+  int limit_;
+  int row_;
+  std::array<uint8_t, proto::kStatusReplySize> status_{};
+};

@@ -1,0 +1,75 @@
+// The update sequence: chooses the path by the device's USB release number, waits for the imaging service,
+// takes the locks and checks the version on the standard path, asks the boot loader for its version, which
+// picks the image and its code, and hands over to the burn procedure.
+#include <array>
+
+#include "app/console_log.h"
+#include "app/string_table.h"
+#include "device/version.h"
+#include "link/command_transaction.h"
+#include "link/protocol.h"
+#include "res/resource.h"
+#include "res/string_ids.h"
+#include "ui/fwupdate_dlg.h"
+#include "update/image_table.h"
+
+namespace {
+
+constexpr DWORD kServiceWaitMs = 100000;
+constexpr DWORD kBootLoaderWaitMs = 600000;
+constexpr DWORD kPollMs = 1000;
+constexpr int kUpdateEvent = 3;
+
+}  // namespace
+
+BOOL CFWUpdateDlg::UpdateDevice(const std::wstring& channel, int row) {
+  plat::Host& host = Host();
+  auto fail = [&](UINT textId) {
+    PostStatus(row, app::LoadStringById(host, textId));
+    return FALSE;
+  };
+  std::array<uint8_t, proto::kStatusReplySize> status{};
+  auto transact = [&](const proto::CommandBlock& command, uint8_t* dataIn) {
+    const auto block = proto::Encode(command);
+    return RunCommandTransaction(host, channel, block.data(), nullptr, dataIn, status.data(), proto::kStatusReplySize);
+  };
+
+  DWORD bcdDevice = 0;
+  if (!ProbeDevice(host, channel, &bcdDevice)) return fail(IDS_DEVICE_NOT_FOUND);
+  const bool direct = bcdDevice == 1;
+
+  const DWORD serviceWaitStart = host.time.GetTickCount();
+  while (!CheckWIAClosed(0, kUpdateEvent)) {
+    if (TicksSince(serviceWaitStart, host.time.GetTickCount()) >= kServiceWaitMs) return fail(IDS_CLOSE_WIA_FAILED);
+    host.time.Sleep(kPollMs);
+  }
+
+  if (!direct) {
+    if (!LockScanApps()) return FALSE;
+    std::array<uint8_t, proto::kDeviceInfoSize> info{};
+    if (!transact(proto::DeviceInfoRead(), info.data())) return fail(IDS_CHECK_STATUS_ERROR);
+    const DWORD mainBoard = proto::ReadLe32(info.data() + proto::kMainBoardVersionOffset);
+    const DWORD panel = proto::ReadLe32(info.data() + proto::kPanelVersionOffset);
+    const std::wstring panelText = FormatVersion(panel);
+    app::ConsolePrint(host, L"[GetDeviceStatus]: MB Ver: (%s)/ Panel Ver:(%s)\n", FormatVersion(mainBoard), panelText);
+    if (IsLatestVersion(channel, mainBoard, panelText)) return fail(IDS_FIRMWARE_LATEST);
+  }
+
+  const DWORD bootLoaderWaitStart = host.time.GetTickCount();
+  proto::StatusReply reply;
+  for (;;) {
+    if (!transact(proto::DeviceStatus(), nullptr)) return fail(IDS_CHECK_STATUS_ERROR);
+    reply = proto::DecodeReply(status.data());
+    if (reply.fwInfo == proto::kReady || reply.fwInfo == proto::kLlBoot) break;
+    PostStatus(row, app::LoadStringById(host, IDS_DEVICE_BUSY_WAIT));
+    host.time.Sleep(kPollMs);
+    if (TicksSince(bootLoaderWaitStart, host.time.GetTickCount()) >= kBootLoaderWaitMs) {
+      return fail(IDS_NOT_RESPONDING);
+    }
+  }
+  app::ConsolePrint(host, L"UBoot Version: (%u)\n\n", static_cast<unsigned>(reply.ubootVersion));
+
+  const FirmwareChoice choice = ChooseFirmware(reply.ubootVersion, direct);
+  return BurnFirmware(channel, choice.imageId, choice.imageCode,
+                      direct ? BurnProcedure::kUnmonitored : BurnProcedure::kMonitored, direct ? 90 : 60, row);
+}
