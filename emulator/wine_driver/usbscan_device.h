@@ -1,0 +1,30 @@
+/* One emulated usbscan device: its device object, its two bridge connections, and whether its name
+ * \DosDevices\usbscanN exists. Shared by the dispatch routines and the power watch. */
+#ifndef FWU_USBSCAN_DEVICE_H
+#define FWU_USBSCAN_DEVICE_H
+
+#include <ddk/wdm.h>
+
+#include "bridge_client.h"
+
+typedef struct usbscan_device {
+    DEVICE_OBJECT *object;
+    unsigned int index;
+    /* Requests from the dispatch routines go on one connection, presence checks of the watch thread on the
+     * other, so neither waits for the other's reply. The guard keeps requests whole should the driver host
+     * ever dispatch from more than one thread. */
+    bridge_link requests;
+    KMUTEX requests_guard;
+    bridge_link watch;
+    /* The file object whose open the emulator saw last: only its close gives the device channel back. */
+    FILE_OBJECT *holder;
+    BOOLEAN linked;
+    WCHAR device_name[32];
+    WCHAR link_name[32];
+} usbscan_device;
+
+/* Creates or deletes \DosDevices\usbscanN so that opening it succeeds exactly while the scanner is there:
+ * Wine completes an open whatever status the driver gives it. */
+void usbscan_set_linked(usbscan_device *device, BOOLEAN present);
+
+#endif

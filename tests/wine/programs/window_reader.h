@@ -1,0 +1,21 @@
+// What the GUI driver sees of another process's windows: its visible top-level windows, each with its
+// controls' ids, classes, texts and enabled states. Texts are read without sending messages, so a window
+// whose thread is busy is still read at once.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace rig {
+
+// The process's visible top-level windows as a JSON list:
+// [{"hwnd":N,"class":"#32770","caption":"...","controls":[{"id":1013,"class":"Static","text":"...","enabled":true}]}]
+std::string DescribeWindows(DWORD processId);
+// A visible top-level window of the process that holds a control with this id, or null.
+HWND FindWindowWithControl(DWORD processId, int controlId);
+// Presses the enabled button with this id in one of the process's windows: the dialog gets the button's
+// click notification. The result is "ok", "err no such button" or "err disabled".
+std::string ClickButton(DWORD processId, int controlId);
+
+}  // namespace rig
