@@ -59,7 +59,6 @@ class Windows final : public plat::IWindows {
   BOOL GetClientRect(HWND window, RECT* rect) override;
   int GetSystemMetrics(int index) override { return index == SM_CXICON || index == SM_CYICON ? 32 : 0; }
   BOOL DrawIcon(HDC dc, int x, int y, HICON icon) override;
-  LRESULT DefWindowProcW(HWND, UINT, WPARAM, LPARAM) override { return 0; }
 
   // What a user and a test see and do.
   bool IsOpen() const { return !dialogs_.empty(); }

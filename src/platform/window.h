@@ -133,7 +133,6 @@ class IWindows {
   virtual BOOL GetClientRect(HWND window, RECT* rect) = 0;
   virtual int GetSystemMetrics(int index) = 0;
   virtual BOOL DrawIcon(HDC dc, int x, int y, HICON icon) = 0;
-  virtual LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) = 0;
 };
 
 }  // namespace plat

@@ -94,7 +94,6 @@ class Windows final : public IWindows {
   BOOL GetClientRect(HWND window, RECT* rect) override;
   int GetSystemMetrics(int index) override;
   BOOL DrawIcon(HDC dc, int x, int y, HICON icon) override;
-  LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
 };
 
 class Power final : public IPower {

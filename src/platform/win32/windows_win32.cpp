@@ -49,8 +49,5 @@ BOOL Windows::EndPaint(HWND window, const PAINTSTRUCT* paint) { return ::EndPain
 BOOL Windows::GetClientRect(HWND window, RECT* rect) { return ::GetClientRect(window, rect); }
 int Windows::GetSystemMetrics(int index) { return ::GetSystemMetrics(index); }
 BOOL Windows::DrawIcon(HDC dc, int x, int y, HICON icon) { return ::DrawIcon(dc, x, y, icon); }
-LRESULT Windows::DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return ::DefWindowProcW(window, message, wParam, lParam);
-}
 
 }  // namespace plat::win32
