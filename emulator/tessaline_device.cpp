@@ -123,8 +123,15 @@ void TessalineDevice::Count(const CommandPlan& plan) {
     }
 }
 
+void TessalineDevice::ScriptStatusReplies(std::vector<proto::StatusReply> replies) {
+    scripted_ = std::move(replies);
+    scriptedNext_ = 0;
+}
+
 void TessalineDevice::AfterBlock(uint64_t nowMs) {
     plan_ = PlanCommand(block_.data(), scenario_, Life(nowMs));
+    const bool statusCommand = plan_.kind == CommandKind::DeviceStatus || plan_.kind == CommandKind::BurnStatus;
+    if (statusCommand && scriptedNext_ < scripted_.size()) plan_.reply = proto::EncodeReply(scripted_[scriptedNext_++]);
     Count(plan_);
     if (plan_.kind == CommandKind::FirmwareWrite) {
         const proto::CommandBlock block = proto::Decode(block_.data());

@@ -86,6 +86,9 @@ public:
 
     // The device disappears now / comes back as freshly plugged in (with the firmware it had reached).
     void Unplug(uint64_t nowMs);
+    // Answers the next status and burn-status commands with these replies, one each, before the device's own
+    // answers resume: for tests that need an exact sequence of states.
+    void ScriptStatusReplies(std::vector<proto::StatusReply> replies);
     void Plug(uint64_t nowMs);
     // Freshly plugged in with the current scenario: the life, the image record and the counters start over.
     void Reset(uint64_t nowMs);
@@ -126,6 +129,8 @@ private:
     bool stalled_ = false;
     proto::CommandBytes block_{};
     CommandPlan plan_;
+    std::vector<proto::StatusReply> scripted_;
+    size_t scriptedNext_ = 0;
 };
 
 }  // namespace emu

@@ -5,6 +5,7 @@
 #include "app/text_format.h"
 #include "link/command_transaction.h"
 #include "res/string_ids.h"
+#include "update/burn_progress.h"
 
 namespace {
 
@@ -107,7 +108,7 @@ bool BurnProcedureRun::WaitPowerOff(int& probes) {
   if (Monitored()) Post(IDS_CHECK_POWER_OFF);
   for (probes = 1;; ++probes) {
     if (!ProbeDevice(host_, channel_, nullptr)) break;
-    if (!Monitored()) ShowProgress(static_cast<int>(probes * 100.0 / limit_), probes);
+    if (!Monitored()) ShowProgress(PowerOffPercent(probes, limit_), probes);
     if (probes >= limit_) return Fail(IDS_POWER_OFF_TIMEOUT);
     host_.time.Sleep(kPollMs);
   }
@@ -115,15 +116,13 @@ bool BurnProcedureRun::WaitPowerOff(int& probes) {
   return true;
 }
 
-// Three one-second steps from where the power-off wait stopped to 100: the share (r x i) / 3 and its sum with
-// k are single precision, the scaling double precision.
+// Three one-second steps from where the power-off wait stopped to 100.
 void BurnProcedureRun::FinishProgress(int probes) {
   const DWORD start = host_.time.GetTickCount();
   int k = probes;
   int r = limit_ - k;
   for (int i = 1; i <= 3; ++i) {
-    const float reached = static_cast<float>(k) + static_cast<float>(r * i) / 3.0f;
-    ShowProgress(static_cast<int>(static_cast<double>(reached) * 100.0 / limit_), k);
+    ShowProgress(FinishingPercent(k, r, i, limit_), k);
     ++k;
     --r;
     host_.time.Sleep(kPollMs);
