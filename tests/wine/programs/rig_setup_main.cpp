@@ -1,8 +1,10 @@
-// rig_setup: prepares the Wine prefix for one run of the tool. Writes the scanner's device record, puts the
-// stand-in "stisvc" in place and starts it, installs and (re)starts the emulated usbscan driver with the
-// bridge ports of the emulators, and waits until the named usbscan devices open.
+// rig_setup: prepares the Wine prefix for one run of the tool. Sets or removes Wine's virtual desktop, writes
+// the scanner's device record, puts the stand-in "stisvc" in place and starts it, installs and (re)starts the
+// emulated usbscan driver with the bridge ports of the emulators, and waits until the named usbscan devices
+// open. It runs before any window exists, so the desktop setting holds for the whole session.
 //
-//   rig_setup --standin PATH --driver PATH [--port INDEX=PORT ...] [--friendly-name TEXT] [--wait-device INDEX ...]
+//   rig_setup --standin PATH --driver PATH [--desktop WxH|none] [--port INDEX=PORT ...]
+//             [--friendly-name TEXT] [--wait-device INDEX ...]
 //
 // One line per step on standard output ("ok ..." or "err ..."); exit status 0 when every step worked.
 #include <windows.h>
@@ -11,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "desktop_setting.h"
 #include "device_record.h"
 #include "service_setup.h"
 #include "text.h"
@@ -25,6 +28,7 @@ struct Options {
   std::wstring standIn;
   std::wstring driver;
   std::wstring friendlyName = L"Kavrel Tessaline";
+  std::wstring desktop = L"none";
   std::vector<std::pair<int, int>> ports;
   std::vector<int> waitDevices;
 };
@@ -41,6 +45,8 @@ bool Parse(int argc, wchar_t** argv, Options& options, std::string& error) {
       options.standIn = value;
     } else if (name == L"--driver") {
       options.driver = value;
+    } else if (name == L"--desktop") {
+      options.desktop = value;
     } else if (name == L"--friendly-name") {
       options.friendlyName = value;
     } else if (name == L"--port" && value.find(L'=') != std::wstring::npos) {
@@ -86,6 +92,9 @@ int wmain(int argc, wchar_t** argv) {
     Options options;
     std::string error;
     if (!Parse(argc, argv, options, error)) return Step(false, "options", error);
+    if (Step(rig::SetVirtualDesktop(options.desktop, error), "desktop " + rig::Utf8(options.desktop), error) != 0) {
+      return 1;
+    }
     if (Step(rig::WriteDeviceRecord(options.friendlyName, error), "device record", error) != 0) return 1;
     if (Step(rig::InstallStandIn(options.standIn, error), "stisvc stand-in running", error) != 0) return 1;
     if (Step(rig::InstallDriver(options.driver, options.ports, error), "usbscan driver running", error) != 0) return 1;

@@ -68,8 +68,12 @@ std::string DescribeWindows(DWORD processId) {
   std::string json = "[";
   for (HWND window : TopLevelWindows(processId)) {
     if (json.size() > 1) json += ",";
+    RECT rect{};
+    GetWindowRect(window, &rect);
     json += "{\"hwnd\":" + Number(reinterpret_cast<uintptr_t>(window)) + ",\"class\":" + JsonString(ClassOf(window)) +
-            ",\"caption\":" + JsonString(TextOf(window)) + ",\"controls\":[";
+            ",\"caption\":" + JsonString(TextOf(window)) + ",\"rect\":[" + std::to_string(rect.left) + "," +
+            std::to_string(rect.top) + "," + std::to_string(rect.right) + "," + std::to_string(rect.bottom) +
+            "],\"controls\":[";
     bool first = true;
     for (HWND child : Children(window)) {
       if (!first) json += ",";

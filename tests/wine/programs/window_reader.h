@@ -10,7 +10,8 @@
 namespace rig {
 
 // The process's visible top-level windows as a JSON list:
-// [{"hwnd":N,"class":"#32770","caption":"...","controls":[{"id":1013,"class":"Static","text":"...","enabled":true}]}]
+// [{"hwnd":N,"class":"#32770","caption":"...","rect":[left,top,right,bottom],
+//   "controls":[{"id":1013,"class":"Static","text":"...","enabled":true,"visible":true}]}]
 std::string DescribeWindows(DWORD processId);
 // A visible top-level window of the process that holds a control with this id, or null.
 HWND FindWindowWithControl(DWORD processId, int controlId);

@@ -1,0 +1,97 @@
+"""One run of the unchanged FWUpdate.exe under Wine: a display, the prefix with a fresh wineserver, the
+emulated scanner when the scenario has one, the prefix setup, and the GUI driver. Everything it starts is
+ended when the run ends, also when a step failed."""
+import shutil
+
+from .display import Display
+from .emulator import Emulator
+from .gui import Gui
+from .wine import RIG_FOLDER, Wine
+
+# The setup starts the stand-in service and the driver host and waits for the scanner's name: a few seconds.
+SETUP_LIMIT_S = 120
+# A program that is still running when its run ends is stopped; it gets this long to end by itself first.
+LEFTOVER_LIMIT_S = 1
+
+RIG = f"C:\\{RIG_FOLDER}"
+PROGRAM = f"{RIG}\\run\\FWUpdate.exe"
+PROGRAM_OUTPUT = f"{RIG}\\run\\output.txt"
+
+
+class Run:
+    def __init__(self, paths, name, scanner=None, unplugged=False, settings_ini=None, display=None):
+        self.paths = paths
+        self.name = name
+        self.scanner = scanner  # tessaline-emu fields; None: no emulator
+        self.unplugged = unplugged  # the emulator starts with its scanner unplugged
+        self.settings_ini = settings_ini
+        self.output = paths.output(name)
+        self.display = display
+        self._own_display = display is None
+        self.wine = None
+        self.emulator = None
+        self.gui = None
+        self.pids = []
+
+    def __enter__(self):
+        try:
+            self._begin()
+        except BaseException:
+            self.__exit__(None, None, None)
+            raise
+        return self
+
+    def _begin(self):
+        if self.display is None:
+            self.display = Display.virtual()
+        self.wine = Wine(self.paths.prefix, self.display.name)
+        self.wine.lock()
+        self.wine.stop_server()
+        self.wine.ensure_prefix()
+        self.wine.install(self.paths, self.settings_ini)
+        setup = [f"{RIG}\\rig_setup.exe", "--standin", f"{RIG}\\stisvc_standin.exe",
+                 "--driver", "C:\\windows\\system32\\drivers\\" + self.paths.driver.name,
+                 "--desktop", self.display.size if self._own_display else "none"]
+        if self.scanner is not None:
+            self.emulator = Emulator(self.paths.emulator, self.scanner, self.output / "emulator.log")
+            if self.unplugged:
+                self.emulator.command("unplug")
+            setup += ["--port", f"0={self.emulator.bridge_port}"]
+            if not self.unplugged:
+                setup += ["--wait-device", "0"]
+        result = self.wine.run(setup, SETUP_LIMIT_S)
+        for line in result.stdout.splitlines():
+            print(f"  setup: {line}", flush=True)
+        if result.returncode != 0:
+            raise RuntimeError(f"the prefix setup failed (exit status {result.returncode})")
+        self.gui = Gui(self.wine, f"{RIG}\\gui_driver.exe")
+
+    def start_program(self):
+        pid = self.gui.start(PROGRAM, PROGRAM_OUTPUT)
+        self.pids.append(pid)
+        return pid
+
+    def screenshot(self, name, window=None):
+        path = self.output / f"{name}.png"
+        taken = self.display.screenshot(path, window.rect if window else None)
+        print(f"  screenshot {path}" if taken else f"  screenshot {name} could not be taken", flush=True)
+        return path if taken else None
+
+    def __exit__(self, *_):
+        if self.gui:
+            for pid in self.pids:
+                if self.gui.wait_exit(pid, LEFTOVER_LIMIT_S) is None:
+                    print(f"  process {pid} was still running at the end of the run: stopped", flush=True)
+                    self.gui.kill(pid)
+            self.gui.close()
+        if self.wine:
+            output = self.wine.drive_c(RIG_FOLDER, "run", "output.txt")
+            if output.is_file():
+                shutil.copyfile(output, self.output / "program-output.txt")
+            self.wine.stop_server()
+            self.wine.unlock()
+        if self.emulator:
+            self.emulator.stop()
+        if self.display and self._own_display:
+            self.display.close()
+        return False

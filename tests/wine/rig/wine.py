@@ -1,0 +1,90 @@
+"""The rig's Wine prefix under build/: created once, given the rig's files for each run, and its wineserver
+started afresh for each run so that nothing of an earlier run (a process, a lock, a driver) is left."""
+import fcntl
+import os
+import pathlib
+import shutil
+import subprocess
+import time
+
+# A first `wineboot -i` takes 10 to 20 s on these machines.
+CREATE_LIMIT_S = 300
+# Ending every process of the prefix takes a second or two.
+SERVER_LIMIT_S = 60
+# Another run (a test or the demo) may hold the prefix; the longest scenario takes about a minute.
+LOCK_LIMIT_S = 900
+
+RIG_FOLDER = "fwurig"  # C:\fwurig: the rig's programs; C:\fwurig\run: the program under test
+
+
+class Wine:
+    def __init__(self, prefix, display_name):
+        self.prefix = pathlib.Path(prefix)
+        self.env = dict(os.environ, WINEPREFIX=str(self.prefix), WINEDEBUG="-all", DISPLAY=display_name,
+                        WINEDLLOVERRIDES="mscoree,mshtml=")
+        self._lock = None
+
+    def lock(self):
+        """Only one run at a time uses the prefix."""
+        self.prefix.parent.mkdir(parents=True, exist_ok=True)
+        self._lock = open(self.prefix.parent / "prefix.lock", "w")
+        deadline = time.monotonic() + LOCK_LIMIT_S
+        while True:
+            try:
+                fcntl.flock(self._lock, fcntl.LOCK_EX | fcntl.LOCK_NB)
+                return
+            except BlockingIOError:
+                if time.monotonic() >= deadline:
+                    raise RuntimeError(f"the Wine prefix stayed in use by another run for {LOCK_LIMIT_S} s")
+                time.sleep(1)
+
+    def unlock(self):
+        if self._lock:
+            self._lock.close()
+            self._lock = None
+
+    def ensure_prefix(self):
+        if (self.prefix / "system.reg").is_file():
+            return False
+        print(f"creating the Wine prefix {self.prefix} (once)", flush=True)
+        self.prefix.mkdir(parents=True, exist_ok=True)
+        subprocess.run(["wineboot", "-i"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                       timeout=CREATE_LIMIT_S, check=True)
+        self.stop_server()
+        return True
+
+    def drive_c(self, *parts):
+        return self.prefix.joinpath("drive_c", *parts)
+
+    def install(self, paths, settings_ini=None):
+        """The driver where the 32-bit driver host looks, the rig's programs, and the program with or without
+        a settings file beside it."""
+        drivers = self.drive_c("windows", "syswow64", "drivers")
+        drivers.mkdir(parents=True, exist_ok=True)
+        shutil.copyfile(paths.driver, drivers / paths.driver.name)
+        run = self.drive_c(RIG_FOLDER, "run")
+        run.mkdir(parents=True, exist_ok=True)
+        for name in ("stisvc_standin", "rig_setup", "gui_driver"):
+            shutil.copyfile(paths.program(name), self.drive_c(RIG_FOLDER, f"{name}.exe"))
+        shutil.copyfile(paths.fwupdate, run / "FWUpdate.exe")
+        settings = run / "Settings.ini"
+        if settings_ini is None:
+            settings.unlink(missing_ok=True)
+        else:
+            settings.write_text(settings_ini, encoding="ascii")
+        (run / "output.txt").unlink(missing_ok=True)
+
+    def run(self, args, limit_s):
+        return subprocess.run(["wine"] + args, env=self.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                              timeout=limit_s, text=True, encoding="utf-8", errors="replace")
+
+    def popen(self, args):
+        return subprocess.Popen(["wine"] + args, env=self.env, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                stderr=subprocess.DEVNULL)
+
+    def stop_server(self):
+        """Ends every process of the prefix and waits until the wineserver is gone."""
+        subprocess.run(["wineserver", "-k"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                       timeout=SERVER_LIMIT_S)
+        subprocess.run(["wineserver", "-w"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                       timeout=SERVER_LIMIT_S)

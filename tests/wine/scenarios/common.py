@@ -1,0 +1,76 @@
+"""What several scenarios share: the emulator's short timings, the lock names, and the steps every run takes."""
+from rig import gui as ids
+from rig.strings import text
+
+# A READY scanner with the standard path (boot loader 0: image 501, code 0x0101). The burn outlasts the tool's
+# 6 s pause after the transfer so that progress shows; the power cycle is short to keep the suite fast.
+STANDARD = {"mb": "0.67", "uboot": 0, "burn-ms": 10000, "ready-ms": 1000, "off-ms": 2000, "boot-ms": 2000}
+
+FRIENDLY_NAME = "Kavrel Tessaline"
+SCAN_EXT_LOCK = f"Global\\KAVREL_SCAN_EXT_APP_MUTEX_{FRIENDLY_NAME}"
+MARLO_LOCK = "{E6E9D5F2-2344-4763-A8C6-25462D4CA1E6}"
+QUENBY_LOCK = f"Global\\KAVREL_QUENBY_SUBSCRIPTION_MUTEX_{FRIENDLY_NAME}"
+INSTANCE_LOCK = "Global\\KAVREL_FFUT_APP_MUTEX"
+SCAN_APP_LOCKS = (SCAN_EXT_LOCK, MARLO_LOCK, QUENBY_LOCK)
+
+SERVICE_STOPPED, SERVICE_RUNNING = 1, 4
+AUTO_START, DISABLED = 2, 4
+
+# Wine starts a program and draws its dialog within a few seconds.
+WINDOW_LIMIT_S = 30
+# The first search follows the stop of stisvc, and the Quenby lock takes up to three attempts a second apart.
+SEARCH_LIMIT_S = 30
+# Close waits for the worker threads and starts stisvc again: a second or two here.
+CLOSE_LIMIT_S = 60
+
+
+def start(run, checks):
+    """Starts the program and waits for its main window; the process id and the status watch."""
+    from rig.watch import StatusWatch
+
+    pid = run.start_program()
+    if not run.gui.wait_window(pid, WINDOW_LIMIT_S):
+        checks.abort(f"the main window appears within {WINDOW_LIMIT_S} s", run.gui.windows(pid))
+    return pid, StatusWatch(run.gui, pid)
+
+
+def wait_ready(checks, watch):
+    """The start-up search finds the READY scanner: name, interface, state and the buttons."""
+    window = watch.until(lambda w: w.text(ids.STATUS) == "Ready" and w.enabled.get(ids.UPDATE), SEARCH_LIMIT_S)
+    if window is None:
+        checks.abort(f"the scanner shows as Ready with Update enabled within {SEARCH_LIMIT_S} s",
+                     watch.window and watch.window.texts)
+    name = window.text(ids.DEVICE_NAME)
+    checks.true("device name is the model and its identification in brackets",
+                name.startswith(f"{FRIENDLY_NAME} (") and name.endswith(")"), name)
+    checks.equal("interface", window.text(ids.INTERFACE), text(265))
+    checks.equal("status", window.text(ids.STATUS), text(249))
+    checks.equal("Update enabled", window.enabled[ids.UPDATE], True)
+    checks.equal("Search Device enabled", window.enabled[ids.SEARCH], True)
+    return window
+
+
+def close(run, checks, pid, watch):
+    """Close ends the process, with stisvc set to automatic start and running and no lock name left."""
+    window = watch.until(lambda w: w.enabled.get(ids.CLOSE), CLOSE_LIMIT_S)
+    checks.true("Close enabled", window is not None, window and window.enabled)
+    checks.equal("Close pressed", run.gui.click(pid, ids.CLOSE), "ok")
+    code = run.gui.wait_exit(pid, CLOSE_LIMIT_S)
+    checks.equal(f"the program ends within {CLOSE_LIMIT_S} s with exit code", code, 0)
+    checks.equal("stisvc (state, start type) after Close", run.gui.service("stisvc"), (SERVICE_RUNNING, AUTO_START))
+    for name in SCAN_APP_LOCKS + (INSTANCE_LOCK,):
+        checks.equal(f"lock {name} exists after Close", run.gui.mutex_exists(name), False)
+
+
+def burning(window):
+    return window.text(ids.STATUS).startswith("Burning firmware... (")
+
+
+def image_record(checks, emulator, code, size, placeholder):
+    """What the emulator received: the whole image, its code, and the placeholder checksum it matches."""
+    image = emulator.fields("image")
+    checks.equal("image code", image.get("code"), code)
+    checks.equal("image size", image.get("size"), str(size))
+    checks.equal("image bytes received", image.get("received"), str(size))
+    checks.equal("image complete and accepted", (image.get("complete"), image.get("accepted")), ("1", "1"))
+    checks.equal("image matches the placeholder byte for byte (checksum)", image.get("placeholder"), str(placeholder))
