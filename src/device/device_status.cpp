@@ -116,6 +116,9 @@ int CFWUpdateDlg::GetDeviceStatus(int fromStopThread, int event) {
   SetRowCheck(kRow, outcome.updatable);
   m_strDeviceName = text::Format(L"%s (%s)", std::wstring_view(kModelName), identification);
   m_strInterface = L"USB";
+  // The outcome is shown before Update is enabled: an Update pressed at once clears the status cell, and a
+  // display after it would show that empty cell.
+  display(state);
   if (m_slots[0].bBusy.load() == 0) EnableControl(IDC_UPDATE, outcome.updatable);
-  return display(state);
+  return state;
 }
