@@ -132,6 +132,8 @@ class UsbBus {
   std::vector<DWORD> Sizes(UsbCall call, int index) const;
   size_t Count(UsbCall call) const;
   size_t OpenHandles() const { return openHandles_; }
+  // The most device handles that were open at the same moment since the bus was made.
+  size_t PeakOpenHandles() const { return peakOpenHandles_; }
   size_t RequestsInFlight() const;
   // Broken rules of the platform: a request ending after its event was closed, a device handle closed while a
   // request of it was in flight. Empty when the caller kept every record alive until its request ended.
@@ -142,7 +144,9 @@ class UsbBus {
   uint64_t Now() const { return scheduler_.Now(); }
   size_t Record(UsbRequest request);
   UsbRequest& Entry(size_t at) { return log_[at]; }
-  void HandleOpened() { ++openHandles_; }
+  void HandleOpened() {
+    if (++openHandles_ > peakOpenHandles_) peakOpenHandles_ = openHandles_;
+  }
   void HandleClosed() { --openHandles_; }
   void Violation(std::string text) { violations_.push_back(std::move(text)); }
   void Track(const std::shared_ptr<UsbPendingIo>& io) { inFlight_.push_back(io); }
@@ -156,6 +160,7 @@ class UsbBus {
   std::vector<std::shared_ptr<UsbPendingIo>> inFlight_;
   std::vector<std::string> violations_;
   size_t openHandles_ = 0;
+  size_t peakOpenHandles_ = 0;
   uint64_t cancelMs_ = 5;
 };
 

@@ -1,0 +1,37 @@
+// The other programs on the machine: scan applications that hold their lock names for a while (each its own
+// simulated process, in its session and as its user), and a program that sets the imaging service back to
+// automatic start and starts it.
+#pragma once
+#include <memory>
+#include <vector>
+
+#include "sim/process.h"
+#include "simulation/trace.h"
+#include "simulation/world_plan.h"
+
+namespace simulation {
+
+class Bystanders {
+ public:
+  Bystanders(sim::World& world, Trace& trace) : world_(world), trace_(trace) {}
+
+  void StartScanApps(const std::vector<LockHolderPlan>& holders, const std::wstring& friendlyName);
+  void StartServiceMeddler(sim::SimService& service, const std::vector<uint64_t>& atMs);
+  // Whether any scan application holds this lock name now.
+  bool Holds(const std::wstring& name, int session) const;
+
+ private:
+  struct App {
+    std::unique_ptr<sim::Process> process;
+    std::wstring name;
+    int session = 1;
+    bool holding = false;
+  };
+  void Hold(App& app, const LockHolderPlan& plan);
+
+  sim::World& world_;
+  Trace& trace_;
+  std::vector<std::unique_ptr<App>> apps_;
+};
+
+}  // namespace simulation

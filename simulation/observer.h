@@ -1,0 +1,33 @@
+// Watches the run from a thread of its own: every change of the window's texts and buttons, the service, the
+// scanner's phase and transactions and the tool's console goes into the trace at the virtual moment it
+// happens. "Update Succeed." is judged at that same moment: the device must hold the complete image, byte for
+// byte, with the code its boot loader and path call for, and be back and ready.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "sim/process.h"
+#include "simulation/trace.h"
+#include "simulation/world_plan.h"
+
+namespace simulation {
+
+struct ObserverRecord {
+  int successes = 0;
+  std::vector<std::string> falseSuccesses;
+};
+
+struct Observed {
+  sim::Process* tool = nullptr;
+  emu::TessalineDevice* scanner = nullptr;  // null when the world has none
+  sim::SimService* service = nullptr;       // null when the machine has none
+  std::wstring successText;                  // text 253 in the configured language
+};
+
+void StartObserver(const Observed& observed, ObserverRecord& record, Trace& trace);
+
+// Why the device does not hold what a success claims; empty when it does.
+std::string JudgeSuccess(const emu::TessalineDevice* scanner, uint64_t nowMs);
+
+}  // namespace simulation

@@ -1,0 +1,28 @@
+// One seeded run: the world drawn from the seed, the whole tool from start-up to exit in virtual time, and
+// the checks after it.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace simulation {
+
+struct RunReport {
+  uint64_t seed = 0;
+  std::vector<std::string> failures;
+  std::string world;  // the drawn world in words
+  std::string trace;
+  uint64_t virtualMs = 0;
+  int succeeded = 0;  // "Update Succeed." texts
+  int failed = 0;     // "Update Failed: %s" texts
+};
+
+// `checked` sees the report before the world is taken down: a run that hung leaves threads whose unwinding
+// may fail, and its report must be out by then.
+RunReport RunSeed(uint64_t seed, const std::function<void(const RunReport&)>& checked = {});
+
+// The failures as the runner prints them, ending with how to replay the seed.
+std::string FailureText(const RunReport& report);
+
+}  // namespace simulation

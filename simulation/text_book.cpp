@@ -1,0 +1,86 @@
+#include "simulation/text_book.h"
+
+#include <optional>
+
+#include "res/resource.h"
+#include "sim/string_tables.h"
+
+namespace simulation {
+namespace {
+
+constexpr const wchar_t* kProgramVersion = L"0.0.68.0";
+constexpr const wchar_t* kDeviceNamePrefix = L"Kavrel Tessaline (";
+constexpr size_t kIdentificationChars = 10;
+
+bool HasTable(LANGID language) {
+  for (const auto& entry : sim::StringTables()) {
+    if (entry.language == language) return true;
+  }
+  return false;
+}
+
+// Replaces the first occurrence of a conversion with its value, and "%%" with "%".
+std::wstring Fill(std::wstring format, const std::wstring& conversion, const std::wstring& value) {
+  const size_t at = format.find(conversion);
+  std::wstring out;
+  for (size_t i = 0; i < format.size(); ++i) {
+    if (i == at) {
+      out += value;
+      i += conversion.size() - 1;
+    } else if (format[i] == L'%' && i + 1 < format.size() && format[i + 1] == L'%') {
+      out += L'%';
+      ++i;
+    } else {
+      out += format[i];
+    }
+  }
+  return out;
+}
+
+bool IsDeviceName(const std::wstring& text) {
+  const std::wstring prefix = kDeviceNamePrefix;
+  if (text.size() < prefix.size() + 1 || text.compare(0, prefix.size(), prefix) != 0 || text.back() != L')') {
+    return false;
+  }
+  return text.size() - prefix.size() - 1 <= kIdentificationChars;
+}
+
+}  // namespace
+
+LANGID ConfiguredLanguage(const std::optional<DWORD>& langId, LANGID systemLanguage) {
+  // A value cut to 0 chooses no language, as no value does.
+  const auto chosen = static_cast<LANGID>(langId.value_or(0) & 0xFFFF);
+  return chosen != 0 ? chosen : systemLanguage;
+}
+
+TextBook::TextBook(LANGID language) {
+  const auto primary = static_cast<LANGID>(language & 0x3FF);
+  table_ = HasTable(language) ? language : HasTable(primary) ? primary : static_cast<LANGID>(0x0409);
+  for (const auto& entry : sim::StringTables()) {
+    if (entry.language == table_) entries_[entry.id] = entry.text;
+  }
+  for (const auto& [id, text] : entries_) texts_.insert(text);
+  for (int percent = 0; percent <= 100; ++percent) {
+    std::wstring progress = Fill(Entry(242), L"%d", std::to_wstring(percent));
+    for (int dots = 0; dots <= 3; ++dots) {
+      texts_.insert(progress);
+      progress += L'.';
+    }
+  }
+  for (const auto& [id, reason] : entries_) texts_.insert(Fill(Entry(254), L"%s", reason));
+  texts_.insert(Fill(Entry(258), L"%s", kProgramVersion));
+}
+
+std::wstring TextBook::Entry(unsigned id) const {
+  const auto it = entries_.find(id);
+  return it == entries_.end() ? std::wstring() : it->second;
+}
+
+bool TextBook::Allows(int controlId, const std::wstring& text) const {
+  if (texts_.count(text) != 0) return true;
+  if (controlId == IDC_DEVICE_NAME) return IsDeviceName(text);
+  if (controlId == IDC_INTERFACE) return text.empty();  // no device found yet
+  return false;
+}
+
+}  // namespace simulation

@@ -1,0 +1,27 @@
+// The user: a thread that acts on the tool's window as a person can. A press reaches the window only when the
+// button is enabled; a double press sends the same command twice, as two clicks queued before the window
+// handles the first do. After the drawn steps the user waits for Close and presses it.
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "sim/process.h"
+#include "simulation/trace.h"
+#include "simulation/world_plan.h"
+
+namespace simulation {
+
+struct UserRecord {
+  std::optional<uint64_t> closePressedAtMs;  // the first press of an enabled Close
+  bool updatePressed = false;
+  bool done = false;
+  std::string gaveUp;  // why the user could not close the tool, when that happened
+};
+
+void StartUser(sim::Process& tool, const std::vector<UserStep>& steps, UserRecord& record, Trace& trace);
+
+int ButtonId(Button button);
+
+}  // namespace simulation
