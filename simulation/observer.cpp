@@ -22,12 +22,15 @@ struct Snapshot {
   emu::LifePhase phase = emu::LifePhase::Idle;
   uint32_t transactions = 0;
   size_t consoleChars = 0;
+  size_t channels = 0;
+  size_t peakChannels = 0;
 
   bool operator==(const Snapshot& other) const {
     return std::equal(std::begin(texts), std::end(texts), std::begin(other.texts)) &&
            std::equal(std::begin(enabled), std::end(enabled), std::begin(other.enabled)) &&
            serviceState == other.serviceState && startType == other.startType && phase == other.phase &&
-           transactions == other.transactions && consoleChars == other.consoleChars;
+           transactions == other.transactions && consoleChars == other.consoleChars &&
+           channels == other.channels && peakChannels == other.peakChannels;
   }
 };
 
@@ -63,6 +66,8 @@ class Observer {
       s.transactions = observed_.scanner->TransactionCount();
     }
     s.consoleChars = observed_.tool->console().Output().size();
+    s.channels = observed_.tool->world().usb().OpenHandles();
+    s.peakChannels = observed_.tool->world().usb().PeakOpenHandles();
     return s;
   }
 
@@ -85,6 +90,10 @@ class Observer {
     if (last.phase != now.phase) trace_.Add(at, std::string("scanner phase ") + emu::PhaseName(now.phase));
     if (last.transactions != now.transactions) {
       trace_.Add(at, "scanner transaction " + std::to_string(now.transactions));
+    }
+    if (last.channels != now.channels) trace_.Add(at, "device channels open: " + std::to_string(now.channels));
+    if (last.peakChannels != now.peakChannels) {
+      trace_.Add(at, "most device channels open at once so far: " + std::to_string(now.peakChannels));
     }
     ReportConsole(at, last.consoleChars, now.consoleChars);
   }
