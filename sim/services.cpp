@@ -9,7 +9,6 @@ namespace {
 
 // Rights beyond those in win_types.h, with the platform's values.
 constexpr DWORD kReadControl = 0x20000;
-constexpr DWORD kStandardRightsRequired = 0xF0000;
 constexpr DWORD kGenericRead = 0x80000000;
 constexpr DWORD kGenericWrite = 0x40000000;
 constexpr DWORD kGenericAll = 0x10000000;

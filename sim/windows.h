@@ -119,7 +119,6 @@ class Windows final : public plat::IWindows {
   std::wstring lastCaption_;
   std::map<int, std::vector<std::wstring>> histories_;
   int windowThread_ = 0;
-  bool inSend_ = false;
   std::deque<std::function<void()>> queue_;
   uintptr_t nextHwnd_ = 0x10000;
   LONG_PTR messageResult_ = -1;
