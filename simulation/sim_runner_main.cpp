@@ -80,15 +80,15 @@ int Replay(uint64_t seed) {
 
 [[noreturn]] void RunChild(uint64_t seed) {
   alarm(kChildRealSeconds);
-  simulation::RunSeed(seed, [](const simulation::RunReport& r) {
-    if (!r.failures.empty()) std::printf("%s", simulation::FailureText(r).c_str());
+  const simulation::RunReport report = simulation::RunSeed(seed, [](const simulation::RunReport& r) {
+    if (r.failures.empty()) return;
+    std::printf("%s", simulation::FailureText(r).c_str());
     std::fflush(stdout);
-    // The verdict is out; a hung run's threads are not unwound, as a process that ends does not unwind its own.
-    // A passing run tells what its updates came to, for the summary.
-    if (!r.failures.empty()) _exit(1);
-    _exit(r.succeeded > 0 ? kPassedUpdated : r.failed > 0 ? kPassedRefused : 0);
+    // The verdict is out; a failed run's threads are not unwound, as a process that ends does not unwind its own.
+    _exit(1);
   });
-  _exit(3);
+  // A passing run tells what its updates came to, for the summary.
+  _exit(report.succeeded > 0 ? kPassedUpdated : report.failed > 0 ? kPassedRefused : 0);
 }
 
 // Counts the child's run; a failure is printed with its seed (the child prints those it found itself).
