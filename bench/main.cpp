@@ -42,8 +42,8 @@ int main(int argc, char** argv) {
   bench::PrintMachine();
   bool ok = true;
   if (wanted("transfer")) ok = bench::RunTransferBench(peers, rounds) && ok;
-  if (wanted("transaction")) ok = bench::RunTransactionBench(peers, rounds) && ok;
   if (wanted("search")) ok = bench::RunSearchBench(rounds) && ok;
+  if (wanted("transaction")) ok = bench::RunTransactionBench(peers, rounds) && ok;
   if (wanted("update")) ok = bench::RunUpdateBench(rounds) && ok;
   std::fflush(stdout);
   return ok ? 0 : 1;

@@ -150,9 +150,14 @@ bool RunTransferBench(const Peers& peers, int rounds) {
   for (int round = 0; round < rounds; ++round) {
     double times[4] = {};
     const std::function<double()> writes[4] = {toolToEmulator, bareToEmulator, toolToSink, bareToSink};
-    // The order turns each round, so no write always runs first or after the same one.
+    // A write finds the image and the socket paths warm after another one, so the tool and the bare socket take
+    // turns going first, and so do the two receivers.
+    const bool toolFirst = round % 2 == 0;
+    const bool emulatorFirst = round / 2 % 2 == 0;
     for (int step = 0; step < 4; ++step) {
-      const int which = (round + step) % 4;
+      const bool toEmulatorNow = (step < 2) == emulatorFirst;
+      const bool toolNow = (step % 2 == 0) == toolFirst;
+      const int which = (toEmulatorNow ? 0 : 2) + (toolNow ? 0 : 1);
       times[which] = writes[which]();
       s.cpu[which].push_back(senderCpu);
     }
