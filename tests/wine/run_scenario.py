@@ -14,6 +14,7 @@ import traceback
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 
 from rig.checks import Abort, Checks  # noqa: E402
+from rig.children import exit_on_signals  # noqa: E402
 from rig.paths import default_paths  # noqa: E402
 from rig.session import Run  # noqa: E402
 
@@ -25,6 +26,7 @@ def main():
     parser.add_argument("--win32")
     parser.add_argument("--work")
     args = parser.parse_args()
+    exit_on_signals()
     paths = default_paths(emulator=args.emulator, win32=args.win32, work=args.work)
     missing = paths.missing()
     if missing:

@@ -77,6 +77,11 @@ std::string Handle(Driver& driver, const std::string& line) {
 }  // namespace
 
 int wmain() {
+  // The programs started here inherit their own output file, never this driver's pipes: the rig sees the end
+  // of the pipes when this driver ends, whatever it started.
+  for (const DWORD stream : {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE}) {
+    SetHandleInformation(GetStdHandle(stream), HANDLE_FLAG_INHERIT, 0);
+  }
   Driver driver;
   char buffer[kLineLimit];
   while (std::fgets(buffer, sizeof buffer, stdin) != nullptr) {

@@ -2,6 +2,7 @@
 import os
 import subprocess
 
+from .children import end_with_parent
 from .pipes import read_line
 
 # Xvfb writes its display number as soon as it accepts clients; far more than it ever takes.
@@ -20,7 +21,7 @@ class Display:
         read_end, write_end = os.pipe()
         process = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{SIZE}x24", "-nolisten", "tcp"],
-            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, preexec_fn=end_with_parent)
         os.close(write_end)
         number = read_line(read_end, START_LIMIT_S)
         os.close(read_end)

@@ -5,6 +5,7 @@ import signal
 import socket
 import subprocess
 
+from .children import end_with_parent
 from .pipes import read_line
 
 # The emulator prints its ports before it serves; a start takes milliseconds.
@@ -21,7 +22,7 @@ class Emulator:
             command += [f"--{name}", str(value)]
         self.log_path = log_path
         self._log = open(log_path, "w", encoding="utf-8")
-        self._process = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=self._log)
+        self._process = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=self._log, preexec_fn=end_with_parent)
         line = read_line(self._process.stdout.fileno(), START_LIMIT_S)
         ports = dict(re.findall(r"(device|control|bridge) on 127\.0\.0\.1:(\d+)", line))
         if set(ports) != {"device", "control", "bridge"}:

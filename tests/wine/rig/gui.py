@@ -2,6 +2,7 @@
 program, reads its windows and presses its buttons. Every call has a time limit."""
 import dataclasses
 import json
+import subprocess
 
 from .pipes import read_line
 
@@ -33,6 +34,8 @@ class Gui:
         self._process = wine.popen([driver_path])
 
     def call(self, line, limit_s=CALL_LIMIT_S):
+        if self._process.poll() is not None:
+            raise RuntimeError(f"the GUI driver has ended (status {self._process.returncode})")
         self._process.stdin.write((line + "\n").encode("utf-8"))
         self._process.stdin.flush()
         reply = read_line(self._process.stdout.fileno(), limit_s).rstrip("\r\n")
@@ -99,8 +102,9 @@ class Gui:
         try:
             self.call("quit", 10)
         except (RuntimeError, OSError):
-            pass
+            pass  # already gone; the wineserver's end takes the rest
         try:
             self._process.wait(timeout=10)
-        except Exception:
+        except subprocess.TimeoutExpired:
             self._process.kill()
+            self._process.wait(timeout=10)

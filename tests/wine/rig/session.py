@@ -19,13 +19,14 @@ PROGRAM_OUTPUT = f"{RIG}\\run\\output.txt"
 
 
 class Run:
-    def __init__(self, paths, name, scanner=None, unplugged=False, settings_ini=None, display=None):
+    def __init__(self, paths, name, scanner=None, unplugged=False, settings_ini=None, display=None, output=None):
         self.paths = paths
         self.name = name
         self.scanner = scanner  # tessaline-emu fields; None: no emulator
         self.unplugged = unplugged  # the emulator starts with its scanner unplugged
         self.settings_ini = settings_ini
-        self.output = paths.output(name)
+        self.output = output or paths.output(name)  # screenshots, the emulator's log, the program's output
+        self.output.mkdir(parents=True, exist_ok=True)
         self.display = display
         self._own_display = display is None
         self.wine = None
@@ -78,20 +79,40 @@ class Run:
         return path if taken else None
 
     def __exit__(self, *_):
-        if self.gui:
+        # Each step on its own: one that fails (a GUI driver already gone) must not leave the others undone.
+        for step in (self._end_programs, self._end_wine, self._end_emulator, self._end_display):
+            try:
+                step()
+            except Exception as failure:  # noqa: BLE001 - reported, and the clean-up goes on
+                print(f"  clean-up: {step.__name__[5:]}: {failure}", flush=True)
+        return False
+
+    def _end_programs(self):
+        if not self.gui:
+            return
+        try:
             for pid in self.pids:
                 if self.gui.wait_exit(pid, LEFTOVER_LIMIT_S) is None:
                     print(f"  process {pid} was still running at the end of the run: stopped", flush=True)
                     self.gui.kill(pid)
+        finally:
             self.gui.close()
-        if self.wine:
+
+    def _end_wine(self):
+        if not self.wine:
+            return
+        try:
             output = self.wine.drive_c(RIG_FOLDER, "run", "output.txt")
             if output.is_file():
                 shutil.copyfile(output, self.output / "program-output.txt")
             self.wine.stop_server()
+        finally:
             self.wine.unlock()
+
+    def _end_emulator(self):
         if self.emulator:
             self.emulator.stop()
+
+    def _end_display(self):
         if self.display and self._own_display:
             self.display.close()
-        return False

@@ -74,13 +74,15 @@ class Wine:
             settings.write_text(settings_ini, encoding="ascii")
         (run / "output.txt").unlink(missing_ok=True)
 
+    # Wine's processes get a session of their own: a Ctrl-C in the terminal reaches the rig alone, which then
+    # ends the run in order (the program, the wineserver, the emulator).
     def run(self, args, limit_s):
         return subprocess.run(["wine"] + args, env=self.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
-                              timeout=limit_s, text=True, encoding="utf-8", errors="replace")
+                              timeout=limit_s, text=True, encoding="utf-8", errors="replace", start_new_session=True)
 
     def popen(self, args):
         return subprocess.Popen(["wine"] + args, env=self.env, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                                stderr=subprocess.DEVNULL)
+                                stderr=subprocess.DEVNULL, start_new_session=True)
 
     def stop_server(self):
         """Ends every process of the prefix and waits until the wineserver is gone."""

@@ -1,12 +1,17 @@
 """What several scenarios share: the emulator's short timings, the lock names, and the steps every run takes."""
 from rig import gui as ids
 from rig.strings import text
+from rig.watch import StatusWatch
 
 # A READY scanner with the standard path (boot loader 0: image 501, code 0x0101). The burn outlasts the tool's
-# 6 s pause after the transfer so that progress shows; the power cycle is short to keep the suite fast.
-STANDARD = {"mb": "0.67", "uboot": 0, "burn-ms": 10000, "ready-ms": 1000, "off-ms": 2000, "boot-ms": 2000}
+# 6 s pause after the transfer so that progress shows; the scanner stays on 2 s after its burn so that the
+# wait for its power-off shows for a second or more whenever the tool's once-a-second poll sees the burn end;
+# the power cycle is short to keep the suite fast.
+STANDARD = {"mb": "0.67", "uboot": 0, "burn-ms": 10000, "ready-ms": 2000, "off-ms": 2000, "boot-ms": 2000}
 
 FRIENDLY_NAME = "Kavrel Tessaline"
+# The emulator's identification text, KT-A4-00012345, as the window shows it: its first ten characters.
+DEVICE_NAME = f"{FRIENDLY_NAME} (KT-A4-0001)"
 SCAN_EXT_LOCK = f"Global\\KAVREL_SCAN_EXT_APP_MUTEX_{FRIENDLY_NAME}"
 MARLO_LOCK = "{E6E9D5F2-2344-4763-A8C6-25462D4CA1E6}"
 QUENBY_LOCK = f"Global\\KAVREL_QUENBY_SUBSCRIPTION_MUTEX_{FRIENDLY_NAME}"
@@ -22,31 +27,38 @@ WINDOW_LIMIT_S = 30
 SEARCH_LIMIT_S = 30
 # Close waits for the worker threads and starts stisvc again: a second or two here.
 CLOSE_LIMIT_S = 60
+# A press is posted to the window; its thread takes it at its next message.
+PRESS_LIMIT_S = 10
 
 
 def start(run, checks):
     """Starts the program and waits for its main window; the process id and the status watch."""
-    from rig.watch import StatusWatch
-
     pid = run.start_program()
     if not run.gui.wait_window(pid, WINDOW_LIMIT_S):
         checks.abort(f"the main window appears within {WINDOW_LIMIT_S} s", run.gui.windows(pid))
     return pid, StatusWatch(run.gui, pid)
 
 
-def wait_ready(checks, watch):
+def wait_ready(checks, watch, device_name=DEVICE_NAME):
     """The start-up search finds the READY scanner: name, interface, state and the buttons."""
     window = watch.until(lambda w: w.text(ids.STATUS) == "Ready" and w.enabled.get(ids.UPDATE), SEARCH_LIMIT_S)
     if window is None:
         checks.abort(f"the scanner shows as Ready with Update enabled within {SEARCH_LIMIT_S} s",
                      watch.window and watch.window.texts)
-    name = window.text(ids.DEVICE_NAME)
-    checks.true("device name is the model and its identification in brackets",
-                name.startswith(f"{FRIENDLY_NAME} (") and name.endswith(")"), name)
+    checks.equal("device name", window.text(ids.DEVICE_NAME), device_name)
     checks.equal("interface", window.text(ids.INTERFACE), text(265))
     checks.equal("status", window.text(ids.STATUS), text(249))
     checks.equal("Update enabled", window.enabled[ids.UPDATE], True)
     checks.equal("Search Device enabled", window.enabled[ids.SEARCH], True)
+    return window
+
+
+def press_update(run, checks, pid, watch):
+    """Presses Update and waits until the update has begun: both buttons disabled."""
+    checks.equal("Update pressed", run.gui.click(pid, ids.UPDATE), "ok")
+    window = watch.until(lambda w: not w.enabled.get(ids.UPDATE) and not w.enabled.get(ids.SEARCH), PRESS_LIMIT_S)
+    if window is None:
+        checks.abort(f"the update begins within {PRESS_LIMIT_S} s of the press", watch.window and watch.window.enabled)
     return window
 
 

@@ -15,8 +15,9 @@ VERDICT_LIMIT_S = 120
 
 def run(rig, checks):
     pid, watch = common.start(rig, checks)
-    common.wait_ready(checks, watch)
-    checks.equal("Update pressed", rig.gui.click(pid, ids.UPDATE), "ok")
+    # On the direct path the search reads no identification text, so the brackets stay empty.
+    common.wait_ready(checks, watch, device_name=f"{common.FRIENDLY_NAME} ()")
+    common.press_update(rig, checks, pid, watch)
     window = watch.until(lambda w: w.enabled.get(ids.SEARCH), VERDICT_LIMIT_S)
     if window is None:
         checks.abort(f"the update ends within {VERDICT_LIMIT_S} s", watch.seen)

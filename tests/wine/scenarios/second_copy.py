@@ -1,4 +1,6 @@
 """A second copy of the tool is refused with text 256 while the first runs on."""
+import time
+
 from rig import gui as ids
 from rig.strings import text
 
@@ -12,7 +14,7 @@ IDOK = 1
 
 
 def message_box(rig, pid):
-    """The second copy's message box as (caption, texts), or None while it has none."""
+    """The second copy's window that shows text 256, or None while it has none."""
     for window in rig.gui.windows(pid):
         if text(256) in window.texts.values():
             return window
@@ -24,12 +26,9 @@ def run(rig, checks):
     common.wait_ready(checks, watch)
 
     second = rig.start_program()
-    box = None
-    for _ in range(int(BOX_LIMIT_S / 0.2)):
-        box = message_box(rig, second)
-        if box is not None:
-            break
-        watch.until(lambda w: False, 0.2)  # keeps following the first window meanwhile
+    deadline = time.monotonic() + BOX_LIMIT_S
+    while (box := message_box(rig, second)) is None and time.monotonic() < deadline:
+        time.sleep(0.2)
     if box is None:
         checks.abort(f"the second copy shows a message within {BOX_LIMIT_S} s", rig.gui.windows(second))
     checks.true("the second copy's message", text(256) in box.texts.values(), list(box.texts.values()))

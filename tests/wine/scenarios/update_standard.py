@@ -21,7 +21,7 @@ def run(rig, checks):
     checks.equal("stisvc (state, start type) while the window is open", rig.gui.service("stisvc"),
                  (common.SERVICE_STOPPED, common.DISABLED))
 
-    checks.equal("Update pressed", rig.gui.click(pid, ids.UPDATE), "ok")
+    common.press_update(rig, checks, pid, watch)
     window = watch.until(common.burning, BURN_LIMIT_S)
     if window is None:
         checks.abort(f"the burn's progress shows within {BURN_LIMIT_S} s", watch.seen)

@@ -1,0 +1,100 @@
+#!/usr/bin/env python3
+"""The demo: the unchanged FWUpdate.exe updates an emulated Kavrel Tessaline under Wine.
+
+With a screen (DISPLAY set) the window opens there and you drive it; the demo prints each status text as it
+changes and, when you close the window, what the scanner received. Without a screen it runs on a virtual
+display and drives the window itself: it waits for the scanner, presses Update, follows the update to its
+verdict, saves screenshots to build/demo/ and presses Close. Exit status 0 when the update succeeded.
+
+    demo.py [--emulator PATH] [--win32 BUILD] [--work DIR]
+"""
+import argparse
+import os
+import pathlib
+import sys
+import time
+
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
+
+from rig import gui as ids  # noqa: E402
+from rig.checks import Abort, Checks  # noqa: E402
+from rig.children import exit_on_signals  # noqa: E402
+from rig.display import Display  # noqa: E402
+from rig.paths import default_paths  # noqa: E402
+from rig.session import Run  # noqa: E402
+from rig.strings import text  # noqa: E402
+from rig.watch import StatusWatch  # noqa: E402
+from scenarios import common  # noqa: E402
+
+# The emulator's default scanner (boot loader 8, main board 0.60, the standard path) with a burn and a power
+# cycle short enough to watch: about 30 s from Update to the verdict.
+DEMO_SCANNER = {"burn-ms": 12000, "ready-ms": 2000, "off-ms": 3000, "boot-ms": 3000}
+# A user who leaves the window open gets an hour.
+USER_LIMIT_S = 3600
+POLL_S = 0.2
+VERDICT_LIMIT_S = 180
+
+
+def drive(run, checks):
+    """Without a screen: the demo presses the buttons itself."""
+    pid, watch = common.start(run, checks)
+    found = common.wait_ready(checks, watch)
+    run.screenshot("window", found)
+    common.press_update(run, checks, pid, watch)
+    window = watch.until(common.burning, VERDICT_LIMIT_S)
+    if window is not None:
+        run.screenshot("burning", window)
+    window = watch.until(lambda w: w.enabled.get(ids.SEARCH), VERDICT_LIMIT_S)
+    if window is None:
+        checks.abort(f"the update ends within {VERDICT_LIMIT_S} s", watch.seen)
+    run.screenshot("succeeded", window)
+    checks.equal("verdict", window.text(ids.STATUS), text(253))
+    common.image_record(checks, run.emulator, "0x1005", 13633428, 505)
+    common.close(run, checks, pid, watch)
+
+
+def follow(run):
+    """With a screen: the user drives; the demo reports what happens until the window is closed."""
+    pid = run.start_program()
+    print("FWUpdate.exe runs on your screen: press Update, and Close when it is done.", flush=True)
+    watch = StatusWatch(run.gui, pid)
+    deadline = time.monotonic() + USER_LIMIT_S
+    while run.gui.wait_exit(pid, POLL_S) is None:  # the wait for the end is also the pause between reads
+        watch.poll()
+        if time.monotonic() >= deadline:
+            print(f"the window was left open for {USER_LIMIT_S} s: the demo ends it", flush=True)
+            break
+    image = run.emulator.fields("image")
+    received = "no firmware" if image.get("seen") != "1" else " ".join(f"{k}={v}" for k, v in image.items())
+    print(f"the scanner received: {received}", flush=True)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--emulator")
+    parser.add_argument("--win32")
+    parser.add_argument("--work")
+    args = parser.parse_args()
+    exit_on_signals()
+    paths = default_paths(emulator=args.emulator, win32=args.win32, work=args.work)
+    missing = paths.missing()
+    if missing:
+        print("the demo needs these built files:", *missing, sep="\n  ")
+        return 1
+    screen = Display.current() if os.environ.get("DISPLAY") else None
+    output = paths.source / "build" / "demo"
+    checks = Checks("demo")
+    try:
+        with Run(paths, "demo", scanner=DEMO_SCANNER, display=screen, output=output) as run:
+            if screen:
+                follow(run)
+                return 0
+            drive(run, checks)
+    except Abort as stop:
+        print(f"demo: stopped: {stop}")
+    print(f"screenshots and logs: {output}")
+    return checks.verdict()
+
+
+if __name__ == "__main__":
+    sys.exit(main())
