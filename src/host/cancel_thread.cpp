@@ -51,7 +51,7 @@ void WaitForStopThread(CFWUpdateDlg& dialog) {
 bool GiveServiceBack(CWIAControl& wia, plat::Host& host) {
   if (!wia.SetStartType(SERVICE_AUTO_START)) return false;
   SERVICE_STATUS status{};
-  if (!wia.QueryStatus(&status) || status.dwCurrentState != SERVICE_STOPPED) return true;
+  if (!wia.QueryStatusAfterPendingStop(&status) || status.dwCurrentState != SERVICE_STOPPED) return true;
   if (!host.services.StartServiceW(wia.ServiceHandle(), 0, nullptr)) return false;
   return wia.WaitUntilRunning() != FALSE;
 }

@@ -18,6 +18,7 @@ constexpr DWORD kFullAccess = 0xF003F;
 constexpr DWORD kRunningTestAccess = 0x36;
 constexpr DWORD kStopLimitMs = 60000;
 constexpr DWORD kStartLimitMs = 60000;
+constexpr DWORD kPendingPollMs = 1000;
 
 }  // namespace
 
@@ -158,9 +159,22 @@ BOOL CWIAControl::WaitUntilRunning() {
   return TRUE;
 }
 
+// A stop still under way (one that outlasted our own stop's limit) would otherwise leave the service stopped
+// behind us: it is awaited, as long as a stop may take, before deciding whether to start.
+BOOL CWIAControl::QueryStatusAfterPendingStop(LPSERVICE_STATUS status) {
+  if (!QueryStatus(status)) return FALSE;
+  const DWORD startTick = m_host.time.GetTickCount();
+  while (status->dwCurrentState == SERVICE_STOP_PENDING &&
+         TicksSince(startTick, m_host.time.GetTickCount()) < kStopLimitMs) {
+    m_host.time.Sleep(std::clamp<DWORD>(status->dwWaitHint, kPendingPollMs, kPendingPollMs * 10));
+    if (!QueryStatus(status)) return FALSE;
+  }
+  return TRUE;
+}
+
 BOOL CWIAControl::Start() {
   if (!SetStartType(SERVICE_AUTO_START)) return FALSE;
-  if (!QueryStatus(&m_status) || m_status.dwCurrentState != SERVICE_STOPPED) return TRUE;
+  if (!QueryStatusAfterPendingStop(&m_status) || m_status.dwCurrentState != SERVICE_STOPPED) return TRUE;
   if (!m_host.services.StartServiceW(m_hService, 0, nullptr)) return FALSE;
   return WaitUntilRunning();
 }

@@ -23,6 +23,8 @@ class CWIAControl {
   // Sets automatic start and starts a stopped service, waiting at most 60000 ms for it to run.
   BOOL Start();
 
+  // QueryStatus, then, while a stop is pending, polls until it ends or as long as a stop may take.
+  BOOL QueryStatusAfterPendingStop(LPSERVICE_STATUS status);
   // After StartServiceW: polls until the service runs, a status read fails, or 60000 ms have passed (false).
   BOOL WaitUntilRunning();
   // The open service handle, for a caller that sends StartServiceW itself; null when not open.

@@ -84,12 +84,29 @@ TEST_F(StopAndCancelTest, CloseWaitsForTheStopThreadThenGivesTheServiceBack) {
   EXPECT_EQ(tool.services().OpenHandles(), 0u);
 }
 
-TEST_F(StopAndCancelTest, CloseWithTheServiceRunningStartsNothing) {
-  Stisvc().stopTakesMs.reset();  // the stop fails: the service keeps running, disabled
+TEST_F(StopAndCancelTest, AStopStillUnderWayWhenTheWindowClosesIsAwaitedThenTheServiceStarted) {
+  Stisvc().stopTakesMs = 80000;  // longer than the stop thread's 60000 ms
   Run([&](CFWUpdateDlg& dialog) {
     ASSERT_TRUE(WaitFor([&] { return StopThreadEnded(dialog); }, 70000));
+    EXPECT_EQ(tool.windows().ControlText(IDC_STATUS), Text(IDS_CLOSE_WIA_FAILED));
+    EXPECT_EQ(Stisvc().state, static_cast<DWORD>(SERVICE_STOP_PENDING));
     Press(IDCANCEL);
-    ASSERT_TRUE(WaitFor([&] { return !tool.windows().IsOpen(); }, 10000));
+    ASSERT_TRUE(WaitFor([&] { return !tool.windows().IsOpen(); }, 200000));
+  });
+  EXPECT_EQ(Stisvc().state, static_cast<DWORD>(SERVICE_RUNNING));
+  EXPECT_EQ(Stisvc().startType, static_cast<DWORD>(SERVICE_AUTO_START));
+  EXPECT_EQ(Stisvc().startRequests, 1);
+}
+
+TEST_F(StopAndCancelTest, CloseWithTheServiceRunningStartsNothing) {
+  Stisvc().stopTakesMs.reset();  // the stop never ends: the service stays "stop pending", disabled
+  Run([&](CFWUpdateDlg& dialog) {
+    ASSERT_TRUE(WaitFor([&] { return StopThreadEnded(dialog); }, 70000));
+    const uint64_t pressed = world.scheduler().Now();
+    Press(IDCANCEL);
+    // The pending stop is given as long as a stop may take, then the window closes all the same.
+    ASSERT_TRUE(WaitFor([&] { return !tool.windows().IsOpen(); }, 70000));
+    EXPECT_GE(world.scheduler().Now() - pressed, 60000u);
   });
   EXPECT_EQ(Stisvc().startRequests, 0);
   EXPECT_EQ(Stisvc().startType, static_cast<DWORD>(SERVICE_AUTO_START));

@@ -97,6 +97,8 @@ TEST_F(MainWindowTest, AnUpdateCommandWhileTheSlotIsBusyEndsWithoutEffect) {
 
 TEST_F(MainWindowTest, UpdateStartsOneThreadThatGivesTheButtonsBack) {
   Run([&](CFWUpdateDlg& dialog) {
+    // After the first search (it finds no scanner and clears the check mark), as if it had found one.
+    tool.host().kernel.WaitForSingleObject(dialog.m_hStopThread.load(), 300000);
     dialog.SetRowCheck(0, true);
     Press(IDC_UPDATE);
     const HANDLE first = dialog.m_slots[0].hUpdateThread.load();
@@ -108,7 +110,9 @@ TEST_F(MainWindowTest, UpdateStartsOneThreadThatGivesTheButtonsBack) {
     EXPECT_FALSE(tool.windows().IsEnabled(IDC_UPDATE));
     // The next update closes the ended thread's handle before it starts its own.
     const size_t handles = tool.OpenHandles();
+    dialog.SetRowCheck(0, true);
     Press(IDC_UPDATE);
+    EXPECT_TRUE(tool.user().MessageBoxes().empty());
     EXPECT_NE(dialog.m_slots[0].hUpdateThread.load(), first);
     EXPECT_EQ(tool.OpenHandles(), handles);
     EXPECT_EQ(Count(tool.console().Output(), L"wait time out"), 0u);
