@@ -51,6 +51,10 @@ def drive(run, checks):
     checks.equal("verdict", window.text(ids.STATUS), text(253))
     common.image_record(checks, run.emulator, "0x1005", 13633428, 505)
     common.close(run, checks, pid, watch)
+    image = run.emulator.fields("image")
+    print(f"verdict: {window.text(ids.STATUS)!r}; the scanner received image {image.get('placeholder')} "
+          f"(code {image.get('code')}, {image.get('received')} bytes) and runs {run.emulator.fields('status').get('mb')}",
+          flush=True)
 
 
 def follow(run):
