@@ -1,4 +1,4 @@
-// One seeded run: the world drawn from the seed, the whole tool from start-up to exit in virtual time, and
+// One seeded run: the world drawn from its seed, the whole tool from start-up to exit in virtual time, and
 // the checks after it.
 #pragma once
 #include <cstdint>
@@ -22,7 +22,7 @@ struct RunReport {
 // may fail, and its report must be out by then.
 RunReport RunSeed(uint64_t seed, const std::function<void(const RunReport&)>& checked = {});
 
-// The failures as the runner prints them, ending with how to replay the seed.
+// The failures as the runner prints them, ending with how to replay it.
 std::string FailureText(const RunReport& report);
 
 }  // namespace simulation

@@ -1,4 +1,4 @@
-// The world in words, for the head of a trace: enough to see at a glance what the seed built.
+// The world in words, for the head of a trace: enough to see at a glance what this seed built.
 #include <sstream>
 
 #include "emulator/control_commands.h"

@@ -7,9 +7,9 @@ _tables = {}
 
 def _parse_table():
     tool = pathlib.Path(__file__).resolve().parents[3] / "tools" / "gen_strings.py"
-    spec = importlib.util.spec_from_file_location("gen_strings", tool)
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    module_spec = importlib.util.spec_from_file_location("gen_strings", tool)
+    module = importlib.util.module_from_spec(module_spec)
+    module_spec.loader.exec_module(module)
     return module.parse_table
 
 
