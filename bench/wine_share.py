@@ -3,11 +3,11 @@
 verdict, divided by the wall time of that update, with the unchanged program under Wine against tessaline-emu
 through the Wine rig's emulated usbscan driver (tests/wine). Median of several updates, each in a fresh run.
 
-    bench/wine_share.py [--runs N] [--emulator PATH] [--win32 BUILD] [--work DIR]
+    bench/wine_share.py [--runs N] [--arch i686|x86_64] [--emulator PATH] [--build BUILD] [--work DIR]
 
-Needs the native build (tessaline-emu) and the i686 build (the program, the driver, the rig's programs).
+Needs the native build (tessaline-emu) and the mingw build the machine runs, as the Wine rig chooses it: the
+shipped i686 one where 32-bit programs run, x86_64 where they do not (FWU_WINE_ARCH or --arch forces one).
 """
-import argparse
 import os
 import pathlib
 import statistics
@@ -17,8 +17,8 @@ import time
 SOURCE = pathlib.Path(__file__).resolve().parents[1]
 sys.path.insert(0, str(SOURCE / "tests" / "wine"))
 
+from rig import cli  # noqa: E402
 from rig import gui as ids  # noqa: E402
-from rig.paths import default_paths  # noqa: E402
 from rig.session import Run  # noqa: E402
 from rig.strings import text  # noqa: E402
 
@@ -114,16 +114,16 @@ def one_update(paths, number):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser = cli.parser(__doc__)
     parser.add_argument("--runs", type=int, default=3)
-    parser.add_argument("--emulator")
-    parser.add_argument("--win32")
-    parser.add_argument("--work")
     args = parser.parse_args()
-    paths = default_paths(source=SOURCE, emulator=args.emulator, win32=args.win32, work=args.work)
+    paths, line = cli.chosen_paths(args, source=SOURCE)
+    print(line, flush=True)
+    if paths is None:
+        return 1
     missing = paths.missing()
     if missing:
-        print("needs these built files (cmake --build --preset native; cmake --build --preset win32):")
+        print(f"needs these built files ({paths.build_hint()}):")
         for path in missing:
             print(f"  {path}")
         return 1

@@ -6,9 +6,11 @@ changes and, when you close the window, what the scanner received. Without a scr
 display and drives the window itself: it waits for the scanner, presses Update, follows the update to its
 verdict, saves screenshots to build/demo/ and presses Close. Exit status 0 when the update succeeded.
 
-    demo.py [--emulator PATH] [--win32 BUILD] [--work DIR]
+The build is the one this machine runs (the shipped i686 one where 32-bit programs run, else x86_64);
+FWU_WINE_ARCH or --arch chooses another.
+
+    demo.py [--arch i686|x86_64] [--emulator PATH] [--build BUILD] [--work DIR]
 """
-import argparse
 import os
 import pathlib
 import sys
@@ -16,11 +18,11 @@ import time
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 
+from rig import cli  # noqa: E402
 from rig import gui as ids  # noqa: E402
 from rig.checks import Abort, Checks  # noqa: E402
 from rig.children import exit_on_signals  # noqa: E402
 from rig.display import Display  # noqa: E402
-from rig.paths import default_paths  # noqa: E402
 from rig.session import Run  # noqa: E402
 from rig.strings import text  # noqa: E402
 from rig.watch import StatusWatch  # noqa: E402
@@ -74,13 +76,12 @@ def follow(run):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("--emulator")
-    parser.add_argument("--win32")
-    parser.add_argument("--work")
-    args = parser.parse_args()
+    args = cli.parser(__doc__).parse_args()
     exit_on_signals()
-    paths = default_paths(emulator=args.emulator, win32=args.win32, work=args.work)
+    paths, line = cli.chosen_paths(args)
+    print(line, flush=True)
+    if paths is None:
+        return 1
     missing = paths.missing()
     if missing:
         print("the demo needs these built files:", *missing, sep="\n  ")

@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
 """Runs one end-to-end scenario of the Wine rig: the unchanged FWUpdate.exe under Wine on a virtual display,
-against tessaline-emu through the emulated usbscan driver. Exit status 0 when every check passed.
+against tessaline-emu through the emulated usbscan driver. Exit status 0 when every check passed, 77 when the
+build asked for cannot run on this machine (reported as skipped, with the reason).
 
-    run_scenario.py NAME [--emulator PATH] [--win32 BUILD] [--work DIR]
+    run_scenario.py NAME [--arch i686|x86_64] [--emulator PATH] [--build BUILD] [--work DIR]
 """
-import argparse
 import importlib
 import pathlib
 import sys
@@ -13,24 +13,30 @@ import traceback
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 
+from rig import cli, stage  # noqa: E402
 from rig.checks import Abort, Checks  # noqa: E402
 from rig.children import exit_on_signals  # noqa: E402
-from rig.paths import default_paths  # noqa: E402
+from rig.machine import describe, skip_reason  # noqa: E402
 from rig.session import Run  # noqa: E402
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser = cli.parser(__doc__)
     parser.add_argument("name")
-    parser.add_argument("--emulator")
-    parser.add_argument("--win32")
-    parser.add_argument("--work")
     args = parser.parse_args()
     exit_on_signals()
-    paths = default_paths(emulator=args.emulator, win32=args.win32, work=args.work)
+    if args.arch:
+        print(describe(args.arch), flush=True)
+        if skip_reason(args.arch):
+            return stage.SKIPPED
+    paths, line = cli.chosen_paths(args)
+    if not args.arch:
+        print(line, flush=True)
+    if paths is None:
+        return 1
     missing = paths.missing()
     if missing:
-        print("the Wine rig needs these built files (cmake --build --preset native; cmake --build --preset win32):")
+        print(f"the Wine rig needs these built files ({paths.build_hint()}):")
         for path in missing:
             print(f"  {path}")
         return 1
@@ -48,7 +54,9 @@ def main():
         traceback.print_exc()
         checks.failed.append("the run itself")
     print(f"{args.name}: {time.monotonic() - started:.1f} s, output in {paths.output(args.name)}")
-    return checks.verdict()
+    verdict = checks.verdict()
+    stage.mark_ran(paths, args.name, verdict == 0)
+    return verdict
 
 
 if __name__ == "__main__":

@@ -45,7 +45,7 @@ class Run:
     def _begin(self):
         if self.display is None:
             self.display = Display.virtual()
-        self.wine = Wine(self.paths.prefix, self.display.name)
+        self.wine = Wine(self.paths.prefix, self.paths.arch, self.display.name)
         self.wine.lock()
         self.wine.stop_server()
         self.wine.ensure_prefix()

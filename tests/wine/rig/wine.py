@@ -1,5 +1,7 @@
 """The rig's Wine prefix under build/: created once, given the rig's files for each run, and its wineserver
-started afresh for each run so that nothing of an earlier run (a process, a lock, a driver) is left."""
+started afresh for each run so that nothing of an earlier run (a process, a lock, a driver) is left. Every
+process of a run starts through the loader of the run's architecture (machine.py): Debian's `wine` and
+`wineboot` scripts take the 32-bit loader whenever it is installed, also where the kernel cannot run it."""
 import fcntl
 import os
 import pathlib
@@ -18,10 +20,17 @@ RIG_FOLDER = "fwurig"  # C:\fwurig: the rig's programs; C:\fwurig\run: the progr
 
 
 class Wine:
-    def __init__(self, prefix, display_name):
+    def __init__(self, prefix, arch, display_name):
         self.prefix = pathlib.Path(prefix)
+        self.arch = arch
+        self.loader = str(arch.loader)
+        # WINELOADER: Wine starts the processes a program creates (the driver host, services) through it too.
         self.env = dict(os.environ, WINEPREFIX=str(self.prefix), WINEDEBUG="-all", DISPLAY=display_name,
-                        WINEDLLOVERRIDES="mscoree,mshtml=")
+                        WINEDLLOVERRIDES="mscoree,mshtml=", WINELOADER=self.loader, WINESERVER=str(arch.wineserver))
+        if arch.prefix_arch:
+            self.env["WINEARCH"] = arch.prefix_arch
+        else:
+            self.env.pop("WINEARCH", None)
         self._lock = None
 
     def lock(self):
@@ -48,18 +57,25 @@ class Wine:
             return False
         print(f"creating the Wine prefix {self.prefix} (once)", flush=True)
         self.prefix.mkdir(parents=True, exist_ok=True)
-        subprocess.run(["wineboot", "-i"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                       timeout=CREATE_LIMIT_S, check=True)
+        subprocess.run([self.loader, "wineboot", "-i"], env=self.env, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=CREATE_LIMIT_S, check=True)
         self.stop_server()
         return True
 
     def drive_c(self, *parts):
         return self.prefix.joinpath("drive_c", *parts)
 
+    def drivers_folder(self):
+        """Where the driver host of the run's architecture finds system32\\drivers: a 32-bit one in a 64-bit
+        prefix is redirected to syswow64."""
+        wow64 = self.drive_c("windows", "syswow64")
+        system = wow64 if self.arch.name == "i686" and wow64.is_dir() else self.drive_c("windows", "system32")
+        return system / "drivers"
+
     def install(self, paths, settings_ini=None):
-        """The driver where the 32-bit driver host looks, the rig's programs, and the program with or without
-        a settings file beside it."""
-        drivers = self.drive_c("windows", "syswow64", "drivers")
+        """The driver where the driver host looks, the rig's programs, and the program with or without a
+        settings file beside it."""
+        drivers = self.drivers_folder()
         drivers.mkdir(parents=True, exist_ok=True)
         shutil.copyfile(paths.driver, drivers / paths.driver.name)
         run = self.drive_c(RIG_FOLDER, "run")
@@ -77,16 +93,16 @@ class Wine:
     # Wine's processes get a session of their own: a Ctrl-C in the terminal reaches the rig alone, which then
     # ends the run in order (the program, the wineserver, the emulator).
     def run(self, args, limit_s):
-        return subprocess.run(["wine"] + args, env=self.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
-                              timeout=limit_s, text=True, encoding="utf-8", errors="replace", start_new_session=True)
+        return subprocess.run([self.loader] + args, env=self.env, stdout=subprocess.PIPE,
+                              stderr=subprocess.DEVNULL, timeout=limit_s, text=True, encoding="utf-8",
+                              errors="replace", start_new_session=True)
 
     def popen(self, args):
-        return subprocess.Popen(["wine"] + args, env=self.env, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                                stderr=subprocess.DEVNULL, start_new_session=True)
+        return subprocess.Popen([self.loader] + args, env=self.env, stdin=subprocess.PIPE,
+                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, start_new_session=True)
 
     def stop_server(self):
         """Ends every process of the prefix and waits until the wineserver is gone."""
-        subprocess.run(["wineserver", "-k"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                       timeout=SERVER_LIMIT_S)
-        subprocess.run(["wineserver", "-w"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                       timeout=SERVER_LIMIT_S)
+        for flag in ("-k", "-w"):
+            subprocess.run([str(self.arch.wineserver), flag], env=self.env, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL, timeout=SERVER_LIMIT_S)
