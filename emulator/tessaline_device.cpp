@@ -36,15 +36,31 @@ bool TessalineDevice::IsPresent(uint64_t nowMs) const {
     return Life(nowMs).present;
 }
 
-bool TessalineDevice::Open(uint64_t nowMs) {
-    Close();
+std::optional<Presence> TessalineDevice::PresenceAt(uint64_t nowMs) const {
     const LifeState life = Life(nowMs);
     if (!life.present) {
+        return std::nullopt;
+    }
+    return Presence{life.absences, plugs_};
+}
+
+bool TessalineDevice::Open(uint64_t nowMs) {
+    const std::optional<Presence> now = PresenceAt(nowMs);
+    if (!now) {
+        Close();
+        return false;
+    }
+    return Claim(*now, nowMs);
+}
+
+bool TessalineDevice::Claim(const Presence& opened, uint64_t nowMs) {
+    Close();
+    if (PresenceAt(nowMs) != opened) {
         return false;
     }
     open_ = true;
-    openedAbsences_ = life.absences;
-    openedPlugs_ = plugs_;
+    openedAbsences_ = opened.absences;
+    openedPlugs_ = opened.plugs;
     return true;
 }
 

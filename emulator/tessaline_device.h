@@ -26,6 +26,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "emulator/command_plan.h"
@@ -41,6 +42,14 @@ enum class Outcome { Moved, Stalled, Absent, WrongDirection };
 struct Transfer {
     Outcome outcome = Outcome::Moved;
     size_t bytes = 0;
+};
+
+// Where the device stands in its life. A channel opened at one presence is dead once the device has gone
+// (powered off, unplugged) and come back: the handle then names a device object that no longer exists.
+struct Presence {
+    uint32_t absences = 0;
+    uint32_t plugs = 0;
+    bool operator==(const Presence&) const = default;
 };
 
 struct UsbIdentity {
@@ -72,7 +81,13 @@ public:
     bool IsPresent(uint64_t nowMs) const;
     LifeState Life(uint64_t nowMs) const;
 
+    // The presence now, or none while the device is absent.
+    std::optional<Presence> PresenceAt(uint64_t nowMs) const;
     bool Open(uint64_t nowMs);
+    // Open for a handle made at `opened`: takes the one channel, false when the device is gone or has come back
+    // since. A front whose handles open without moving bytes (usbscan's descriptor request) claims at the first
+    // transfer, so such a handle does not disturb another's transaction.
+    bool Claim(const Presence& opened, uint64_t nowMs);
     void Close();
     bool IsOpen() const { return open_; }
     // A command block has begun and its last stage has not finished.

@@ -35,9 +35,15 @@ const UsbFault* FindFault(const std::vector<UsbFault>& faults, uint32_t number) 
   return nullptr;
 }
 
-emu::Transfer Move(UsbDevice& device, bool write, const uint8_t* data, uint8_t* buffer, DWORD length,
+emu::Transfer Move(const UsbFileObject& file, bool write, const uint8_t* data, uint8_t* buffer, DWORD length,
                    uint64_t now) {
+  UsbDevice& device = *file.device;
   emu::TessalineDevice* scanner = device.Scanner();
+  if (scanner != nullptr && device.claimant != &file) {
+    if (device.claimant != nullptr && scanner->InTransaction()) file.bus.TransactionCut();
+    if (!file.presence || !scanner->Claim(*file.presence, now)) return {emu::Outcome::Absent, 0};
+    device.claimant = &file;
+  }
   if (scanner == nullptr) {
     if (write) {
       device.bytesTaken += length;
@@ -51,6 +57,13 @@ emu::Transfer Move(UsbDevice& device, bool write, const uint8_t* data, uint8_t* 
 
 DWORD ErrorOfOutcome(emu::Outcome outcome) {
   return outcome == emu::Outcome::Absent ? ERROR_DEVICE_NOT_CONNECTED : ERROR_GEN_FAILURE;
+}
+
+void After(UsbBus& bus, uint64_t ms, std::function<void()> body) {
+  bus.scheduler().Spawn([&bus, ms, body = std::move(body)] {
+    bus.scheduler().Sleep(ms);
+    body();
+  });
 }
 
 // Ends a pending request: the record gets its status and count, then its event is signalled.
@@ -80,13 +93,14 @@ void Finish(UsbBus& bus, const std::shared_ptr<UsbPendingIo>& io) {
     EndIo(bus, io, *io->completionError, 0);
     return;
   }
-  const emu::Transfer transfer = Move(*io->device, io->write, io->data, io->buffer, io->length, bus.Now());
+  const emu::Transfer transfer = Move(*io->owner, io->write, io->data, io->buffer, io->length, bus.Now());
   switch (transfer.outcome) {
     case emu::Outcome::Moved:
       EndIo(bus, io, 0, static_cast<DWORD>(transfer.bytes));
       break;
     case emu::Outcome::Stalled:
-      break;  // only a cancel ends it now
+      After(bus, bus.DriverTimeoutMs(), [&bus, io] { EndIo(bus, io, ERROR_SEM_TIMEOUT, 0); });
+      break;
     case emu::Outcome::Absent:
     case emu::Outcome::WrongDirection:
       EndIo(bus, io, ErrorOfOutcome(transfer.outcome), 0);
@@ -94,17 +108,10 @@ void Finish(UsbBus& bus, const std::shared_ptr<UsbPendingIo>& io) {
   }
 }
 
-void After(UsbBus& bus, uint64_t ms, std::function<void()> body) {
-  bus.scheduler().Spawn([&bus, ms, body = std::move(body)] {
-    bus.scheduler().Sleep(ms);
-    body();
-  });
-}
-
 }  // namespace
 
-UsbFileObject::UsbFileObject(UsbBus& b, int i, std::shared_ptr<UsbDevice> d)
-    : bus(b), index(i), device(std::move(d)), open(++device->opens) {
+UsbFileObject::UsbFileObject(UsbBus& b, int i, std::shared_ptr<UsbDevice> d, std::optional<emu::Presence> p)
+    : bus(b), index(i), device(std::move(d)), presence(p) {
   bus.HandleOpened();
 }
 
@@ -117,7 +124,10 @@ UsbFileObject::~UsbFileObject() {
     io->ended = true;
     bus.Forget(io.get());
   }
-  if (device->Scanner() != nullptr && device->opens == open) device->Scanner()->Close();
+  if (device->Scanner() != nullptr && device->claimant == this) {
+    device->Scanner()->Close();
+    device->claimant = nullptr;
+  }
   bus.HandleClosed();
 }
 
@@ -140,7 +150,8 @@ HANDLE Files::CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode
   entry.ended = true;
   const std::shared_ptr<UsbDevice> device = bus.Shared(entry.index);
   emu::TessalineDevice* scanner = device ? device->Scanner() : nullptr;
-  if (!device || (scanner != nullptr && !scanner->Open(bus.Now()))) {
+  const std::optional<emu::Presence> presence = scanner ? scanner->PresenceAt(bus.Now()) : std::nullopt;
+  if (!device || (scanner != nullptr && !presence)) {
     entry.error = ERROR_FILE_NOT_FOUND;
     bus.Record(std::move(entry));
     Fail(ERROR_FILE_NOT_FOUND);
@@ -149,7 +160,9 @@ HANDLE Files::CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode
   const int index = entry.index;
   bus.Record(std::move(entry));
   state_.CurrentThread().lastError = ERROR_SUCCESS;
-  return state_.handles.Insert(std::make_shared<UsbFileObject>(bus, index, device));
+  auto file = std::make_shared<UsbFileObject>(bus, index, device, presence);
+  file->overlapped = (flagsAndAttributes & FILE_FLAG_OVERLAPPED) != 0;
+  return state_.handles.Insert(std::move(file));
 }
 
 BOOL Files::DeviceIoControl(HANDLE handle, DWORD ioControlCode, LPVOID, DWORD, LPVOID outBuffer, DWORD outBufferSize,
@@ -168,8 +181,8 @@ BOOL Files::DeviceIoControl(HANDLE handle, DWORD ioControlCode, LPVOID, DWORD, L
     error = ERROR_INVALID_FUNCTION;
   } else if (outBuffer == nullptr || outBufferSize < sizeof(DEVICE_DESCRIPTOR)) {
     error = ERROR_INSUFFICIENT_BUFFER;
-  } else if (scanner != nullptr && !scanner->IsPresent(bus.Now())) {
-    error = ERROR_DEVICE_NOT_CONNECTED;
+  } else if (scanner != nullptr && scanner->PresenceAt(bus.Now()) != file->presence) {
+    error = ERROR_DEVICE_NOT_CONNECTED;  // gone, or back as another device object since this handle was opened
   } else if (file->device->DescriptorFails()) {
     error = ERROR_GEN_FAILURE;
   }
@@ -240,8 +253,10 @@ BOOL Files::Transfer(bool write, HANDLE handle, const uint8_t* data, uint8_t* bu
   const bool goesPending = fault != nullptr && (fault->pendingMs || fault->waitResult || fault->completionError);
   if (goesPending) return GoPending(io, fault, false);
 
-  const emu::Transfer transfer = Move(device, write, data, buffer, io->length, bus.Now());
-  if (transfer.outcome == emu::Outcome::Stalled) return GoPending(io, fault, true);
+  const emu::Transfer transfer = Move(*file, write, data, buffer, io->length, bus.Now());
+  if (transfer.outcome == emu::Outcome::Stalled) {
+    return file->overlapped ? GoPending(io, fault, true) : WaitForDriverTimeout(io);
+  }
   if (transfer.outcome != emu::Outcome::Moved) {
     overlapped->Internal = StatusOf(ErrorOfOutcome(transfer.outcome));
     bus.Entry(at).ended = true;
@@ -271,8 +286,20 @@ BOOL Files::GoPending(const std::shared_ptr<UsbPendingIo>& io, const UsbFault* f
   } else if (fault != nullptr && fault->completionError) {
     endsAfter = 0;
   }
-  if (!deviceStalled && endsAfter != kNeverEnds) After(bus, endsAfter, [&bus, io] { Finish(bus, io); });
+  if (deviceStalled) {
+    After(bus, bus.DriverTimeoutMs(), [&bus, io] { EndIo(bus, io, ERROR_SEM_TIMEOUT, 0); });
+  } else if (endsAfter != kNeverEnds) {
+    After(bus, endsAfter, [&bus, io] { Finish(bus, io); });
+  }
   return Fail(ERROR_IO_PENDING);
+}
+
+BOOL Files::WaitForDriverTimeout(const std::shared_ptr<UsbPendingIo>& io) {
+  UsbBus& bus = state_.world.usb();
+  bus.Track(io);
+  bus.scheduler().Sleep(bus.DriverTimeoutMs());
+  EndIo(bus, io, ERROR_SEM_TIMEOUT, 0);
+  return Fail(ERROR_SEM_TIMEOUT);
 }
 
 BOOL Files::GetOverlappedResult(HANDLE, LPOVERLAPPED overlapped, LPDWORD bytesTransferred, BOOL wait) {

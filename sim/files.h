@@ -1,8 +1,16 @@
 // A process's file I/O: the usbscan devices of the world (sim/usbscan.h) opened by name, their descriptor
-// request, overlapped reads and writes whose events are the process's kernel events, cancelling, and the
-// system's English error texts. Only overlapped requests are modelled; other files are not found.
+// request, reads and writes with an OVERLAPPED record whose event is one of the process's kernel events,
+// cancelling, and the system's English error texts. Other files are not found.
+//
+// A handle opened without FILE_FLAG_OVERLAPPED is synchronous, as on Windows: WriteFile and ReadFile return
+// only when the request has ended, whatever OVERLAPPED record they are given, so they never report
+// ERROR_IO_PENDING on their own. A device that does not answer holds the calling thread until the usbscan
+// driver's own time-out fails the request (STATUS_IO_TIMEOUT, which the caller sees as ERROR_SEM_TIMEOUT). The
+// pending branch of a caller is reached on such a handle only through a fault that says the platform reported
+// pending (UsbFault::pendingMs, waitResult, completionError).
 #pragma once
 #include <memory>
+#include <optional>
 
 #include "platform/files.h"
 #include "sim/process_state.h"
@@ -10,9 +18,9 @@
 
 namespace sim {
 
-// An open usbscan device: closing the handle closes the scanner's channel when it is the latest open.
+// An open usbscan device: closing the handle closes the scanner's channel when its requests hold it.
 struct UsbFileObject : Object {
-  UsbFileObject(UsbBus& bus, int index, std::shared_ptr<UsbDevice> device);
+  UsbFileObject(UsbBus& bus, int index, std::shared_ptr<UsbDevice> device, std::optional<emu::Presence> presence);
   ~UsbFileObject() override;
   UsbFileObject(const UsbFileObject&) = delete;
   UsbFileObject& operator=(const UsbFileObject&) = delete;
@@ -20,7 +28,8 @@ struct UsbFileObject : Object {
   UsbBus& bus;
   int index;
   std::shared_ptr<UsbDevice> device;
-  uint64_t open;
+  std::optional<emu::Presence> presence;  // the scanner's, when it was opened; none for another vendor's device
+  bool overlapped = false;                // opened with FILE_FLAG_OVERLAPPED
 };
 
 class Files final : public plat::IFiles {
@@ -43,6 +52,7 @@ class Files final : public plat::IFiles {
   BOOL Transfer(bool write, HANDLE file, const uint8_t* data, uint8_t* buffer, DWORD length, LPDWORD moved,
                 LPOVERLAPPED overlapped);
   BOOL GoPending(const std::shared_ptr<UsbPendingIo>& io, const UsbFault* fault, bool deviceStalled);
+  BOOL WaitForDriverTimeout(const std::shared_ptr<UsbPendingIo>& io);
   BOOL Fail(DWORD error);
 
   ProcessState& state_;

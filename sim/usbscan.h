@@ -5,10 +5,14 @@
 //
 // How a request goes:
 //   completed at once    the device moves its bytes; WriteFile/ReadFile returns TRUE with the count
-//   pending              ERROR_IO_PENDING; the request ends at a virtual time (or never, when the device does
-//                        not answer), then sets the OVERLAPPED record and signals its event
+//   blocked              the device does not answer and the handle is synchronous (opened without
+//                        FILE_FLAG_OVERLAPPED): the call returns after the driver's time-out, failing with
+//                        ERROR_SEM_TIMEOUT
+//   pending              ERROR_IO_PENDING: on an overlapped handle whose device does not answer (ended by the
+//                        driver's time-out), or by a fault that says the platform reported pending; the request
+//                        ends at a virtual time, then sets the OVERLAPPED record and signals its event
 //   cancelled            CancelIoEx ends it cancelMs later with ERROR_OPERATION_ABORTED
-// The scanner's outcomes: a stalled device leaves the request pending until it is cancelled; an absent device
+// The scanner's outcomes: a stalled device holds the request until the driver's time-out; an absent device
 // fails it with ERROR_DEVICE_NOT_CONNECTED; a request in the wrong direction fails with ERROR_GEN_FAILURE.
 // Another vendor's device moves every byte at once (see UsbDevice).
 #pragma once
@@ -26,9 +30,13 @@
 namespace sim {
 
 inline constexpr uint64_t kNeverEnds = UINT64_MAX;
+// usbscan's own limit of a bulk read or write, until a program sets another with IOCTL_SET_TIMEOUT.
+inline constexpr uint64_t kUsbscanDefaultTimeoutMs = 120000;
 
 // What happens to matching requests (WriteFile and ReadFile calls) of one device, numbered from 1 in the order
 // the device sees them. Fields combine: a pending request may also have its wait abandoned and end short.
+// pendingMs, waitResult and completionError each mean that the platform reported ERROR_IO_PENDING for the
+// request, which Windows does not do on a synchronous handle: they exist to drive a caller's pending branch.
 struct UsbFault {
   uint32_t request = 1;  // the first request it hits (RequestCount() + 1 is the next one)
   uint32_t count = 1;    // consecutive requests it hits; 0: every one from `request` on
@@ -55,6 +63,8 @@ struct UsbRequest {
   DWORD error = 0;          // the error it failed or ended with, 0 on success
 };
 
+struct UsbFileObject;
+
 class UsbDevice {
  public:
   UsbDevice(emu::UsbIdentity identity, std::unique_ptr<emu::TessalineDevice> scanner)
@@ -72,7 +82,9 @@ class UsbDevice {
   // byte k of its output stream is k mod 256.
   uint64_t bytesTaken = 0;
   uint64_t bytesGiven = 0;
-  uint64_t opens = 0;     // the scanner's channel belongs to the latest open
+  // The handle whose requests hold the scanner's one channel: the last one that moved bytes. usbscan lets
+  // several handles be open at once, and one that only asks for the descriptor disturbs no other.
+  const UsbFileObject* claimant = nullptr;
 
  private:
   emu::UsbIdentity identity_;
@@ -124,6 +136,9 @@ class UsbBus {
   // How long a cancelled request takes to end.
   void SetCancelMs(uint64_t ms) { cancelMs_ = ms; }
   uint64_t CancelMs() const { return cancelMs_; }
+  // The driver's time-out of a request the device does not answer (IOCTL_SET_TIMEOUT would change it).
+  void SetDriverTimeoutMs(uint64_t ms) { driverTimeoutMs_ = ms; }
+  uint64_t DriverTimeoutMs() const { return driverTimeoutMs_; }
 
   // What tests observe.
   const std::vector<UsbRequest>& Log() const { return log_; }
@@ -134,6 +149,10 @@ class UsbBus {
   size_t OpenHandles() const { return openHandles_; }
   // The most device handles that were open at the same moment since the bus was made.
   size_t PeakOpenHandles() const { return peakOpenHandles_; }
+  // Requests of one handle that took the scanner's channel while another handle's transaction was unfinished:
+  // two threads talking to the scanner at once.
+  size_t CutTransactions() const { return cutTransactions_; }
+  void TransactionCut() { ++cutTransactions_; }
   size_t RequestsInFlight() const;
   // Broken rules of the platform: a request ending after its event was closed, a device handle closed while a
   // request of it was in flight. Empty when the caller kept every record alive until its request ended.
@@ -161,7 +180,9 @@ class UsbBus {
   std::vector<std::string> violations_;
   size_t openHandles_ = 0;
   size_t peakOpenHandles_ = 0;
+  size_t cutTransactions_ = 0;
   uint64_t cancelMs_ = 5;
+  uint64_t driverTimeoutMs_ = kUsbscanDefaultTimeoutMs;
 };
 
 // Parses "\\.\usbscanN" (without regard to case, N in plain decimal); -1 for any other name.

@@ -101,8 +101,9 @@ void CheckHandles(const RunFacts& f, Failures& out) {
     if (count != 0) out.push_back(std::to_string(count) + " " + what + " left open after exit");
   }
   for (const std::string& violation : bus.Violations()) out.push_back("usbscan: " + violation);
-  if (bus.PeakOpenHandles() > 1) {
-    out.push_back(std::to_string(bus.PeakOpenHandles()) + " device channels were open at the same time");
+  if (bus.CutTransactions() != 0) {
+    out.push_back(std::to_string(bus.CutTransactions()) +
+                  " scanner transactions were cut by another channel's requests (two threads talked to it at once)");
   }
   if (tool.power().SystemRequired()) out.push_back("a thread still keeps the machine awake after exit");
   if (tool.power().BlockReason()) out.push_back("the end of the session is still held off after exit");

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <optional>
 #include <vector>
 
 #include "emulator/placeholder_image.h"
@@ -183,19 +184,32 @@ TEST_F(TransactionTest, AFailedBlockLeavesTheReplyBufferUntouched) {
   ExpectNothingLeft();
 }
 
-TEST_F(TransactionTest, AReplyThatNeverComesTimesOutAfter1000Ms) {
-  emu::Scenario scenario;
-  scenario.faults.stageFaults.push_back({.transaction = 1, .stage = emu::Stage::Reply, .kind = emu::FaultKind::NoReply});
-  usb().AttachScanner(0, scenario);
-  const DWORD start = Now();
-  EXPECT_FALSE(Run(proto::DeviceStatus()));
-  EXPECT_GE(Now() - start, 1000u);
-  EXPECT_LT(Now() - start, 1100u);
-  EXPECT_EQ(Console(), L"ERROR_IO_PENDING\nUSB timeout error!!\n\n\t[USB Error] 4-6-2-USB time out error!!!\n");
-  EXPECT_EQ(usb().Count(UsbCall::Cancel), 1u);
-  ExpectNothingLeft();
-  // The next transaction opens afresh and is answered.
-  EXPECT_TRUE(Run(proto::DeviceStatus()));
+TEST_F(TransactionTest, AReplyThatNeverComesHoldsTheCallUntilTheDriversTimeOut) {
+  // The device is opened without FILE_FLAG_OVERLAPPED, so the read never reports ERROR_IO_PENDING: it returns
+  // when usbscan's own time-out fails it, 120 s unless a program sets another.
+  const struct {
+    const char* name;
+    std::optional<uint64_t> driverTimeoutMs;
+    uint64_t heldMs;
+  } cases[] = {{"the driver's default", std::nullopt, 120000}, {"a driver set to 5 s", 5000, 5000}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    emu::Scenario scenario;
+    scenario.faults.stageFaults.push_back({.transaction = 1, .stage = emu::Stage::Reply, .kind = emu::FaultKind::NoReply});
+    usb().AttachScanner(0, scenario);
+    usb().SetDriverTimeoutMs(c.driverTimeoutMs.value_or(sim::kUsbscanDefaultTimeoutMs));
+    const size_t printed = Console().size();
+    const DWORD start = Now();
+    EXPECT_FALSE(Run(proto::DeviceStatus()));
+    EXPECT_GE(Now() - start, c.heldMs);
+    EXPECT_LT(Now() - start, c.heldMs + 100);
+    EXPECT_EQ(Console().substr(printed), L"ReadFile failed with error (121)\nRead from USB error!!\n\n"
+                         L"\t[USB Error] 4-5-1-The semaphore timeout period has expired.\r\n-0x79\n");
+    EXPECT_EQ(usb().Count(UsbCall::Cancel), 0u) << "nothing is left in flight to cancel";
+    ExpectNothingLeft();
+    // The next transaction opens afresh and is answered.
+    EXPECT_TRUE(Run(proto::DeviceStatus()));
+  }
 }
 
 TEST_F(TransactionTest, TheProbeOpensAndClosesAndHandsBackTheReleaseNumber) {

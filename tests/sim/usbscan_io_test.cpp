@@ -1,0 +1,92 @@
+// The simulated usbscan device answers a request the device does not answer as Windows does: a synchronous
+// handle blocks until the driver's time-out, an overlapped one reports ERROR_IO_PENDING and completes at that
+// time-out; only an explicit fault makes a synchronous handle report pending.
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#include "link/protocol.h"
+#include "sim/process.h"
+#include "sim/usbscan.h"
+
+namespace {
+
+class UsbscanIoTest : public testing::Test {
+ protected:
+  UsbscanIoTest() { world.scheduler().AdoptCurrentThread(); }
+
+  HANDLE Open(DWORD flags) {
+    return tool.host().files.CreateFileW(L"\\\\.\\usbscan0", GENERIC_READ | GENERIC_WRITE,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, flags, nullptr);
+  }
+  DWORD LastError() { return tool.host().kernel.GetLastError(); }
+
+  sim::World world;
+  sim::Process tool{world};
+};
+
+TEST_F(UsbscanIoTest, ARequestTheDeviceDoesNotAnswer) {
+  const struct {
+    const char* name;
+    DWORD flags;
+    bool reportsPending;
+  } cases[] = {
+      {"synchronous handle (the tool's)", FILE_ATTRIBUTE_SYSTEM, false},
+      {"overlapped handle", FILE_ATTRIBUTE_SYSTEM | FILE_FLAG_OVERLAPPED, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    emu::Scenario scenario;
+    scenario.faults.stageFaults.push_back(
+        {.transaction = 1, .stage = emu::Stage::Command, .kind = emu::FaultKind::NoReply});
+    world.usb().AttachScanner(0, scenario);
+    world.usb().SetDriverTimeoutMs(7000);
+    const HANDLE device = Open(c.flags);
+    ASSERT_NE(device, INVALID_HANDLE_VALUE);
+    const HANDLE event = tool.host().kernel.CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    OVERLAPPED overlapped{};
+    overlapped.hEvent = event;
+    const proto::CommandBytes block = proto::Encode(proto::DeviceStatus());
+    DWORD written = 0xdeadbeef;
+    const uint64_t start = world.scheduler().Now();
+    tool.host().kernel.SetLastError(0xdeadbeef);
+    const BOOL done = tool.host().files.WriteFile(device, block.data(), 16, &written, &overlapped);
+    EXPECT_FALSE(done);
+    if (c.reportsPending) {
+      EXPECT_EQ(LastError(), ERROR_IO_PENDING);
+      EXPECT_EQ(world.scheduler().Now() - start, 0u) << "the call returns at once";
+      DWORD moved = 0xdeadbeef;
+      EXPECT_FALSE(tool.host().files.GetOverlappedResult(device, &overlapped, &moved, TRUE));
+      EXPECT_EQ(LastError(), ERROR_SEM_TIMEOUT);
+    } else {
+      EXPECT_EQ(LastError(), ERROR_SEM_TIMEOUT) << "never ERROR_IO_PENDING on a synchronous handle";
+    }
+    EXPECT_EQ(world.scheduler().Now() - start, 7000u) << "ended by the driver's time-out";
+    EXPECT_EQ(world.usb().RequestsInFlight(), 0u);
+    tool.host().kernel.CloseHandle(event);
+    tool.host().kernel.CloseHandle(device);
+    EXPECT_EQ(world.usb().Violations(), std::vector<std::string>{});
+  }
+}
+
+TEST_F(UsbscanIoTest, OnlyAFaultMakesASynchronousHandleReportPending) {
+  world.usb().AttachScanner(0);
+  world.usb().AddFault(0, sim::UsbFault{.request = 1, .pendingMs = 300});
+  const HANDLE device = Open(FILE_ATTRIBUTE_SYSTEM);
+  const HANDLE event = tool.host().kernel.CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  OVERLAPPED overlapped{};
+  overlapped.hEvent = event;
+  const proto::CommandBytes block = proto::Encode(proto::DeviceStatus());
+  DWORD written = 0;
+  tool.host().kernel.SetLastError(0xdeadbeef);
+  EXPECT_FALSE(tool.host().files.WriteFile(device, block.data(), 16, &written, &overlapped));
+  EXPECT_EQ(LastError(), ERROR_IO_PENDING);
+  EXPECT_EQ(tool.host().kernel.WaitForSingleObject(event, 1000), WAIT_OBJECT_0);
+  DWORD moved = 0;
+  EXPECT_TRUE(tool.host().files.GetOverlappedResult(device, &overlapped, &moved, TRUE));
+  EXPECT_EQ(moved, 16u);
+  tool.host().kernel.CloseHandle(event);
+  tool.host().kernel.CloseHandle(device);
+}
+
+}  // namespace
