@@ -263,6 +263,7 @@ int Sockets::setsockopt(plat::SOCKET s, int level, int optionName, const char* o
     if (level == SOL_SOCKET && (optionName == SO_RCVTIMEO || optionName == SO_SNDTIMEO)) {
       if (optionLength < static_cast<int>(sizeof(DWORD))) return Fail(WSAEFAULT);
       done = posix::SetTimeout(socket->fd, optionName == SO_RCVTIMEO, static_cast<uint32_t>(value), error);
+      if (done) (optionName == SO_RCVTIMEO ? socket->receiveLimitMs : socket->sendLimitMs) = static_cast<uint32_t>(value);
     } else if (level == IPPROTO_TCP && optionName == TCP_NODELAY) {
       done = posix::SetNoDelay(socket->fd, value != 0, error);
     } else {
@@ -272,30 +273,56 @@ int Sockets::setsockopt(plat::SOCKET s, int level, int optionName, const char* o
   });
 }
 
+int Sockets::EndMove(std::chrono::steady_clock::time_point start, uint64_t extraMs, bool timedOut, long moved,
+                     int error) {
+  const auto took = std::chrono::ceil<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+  state_.world.scheduler().Sleep(static_cast<uint64_t>(std::max<int64_t>(1, took)) + extraMs);
+  if (timedOut) return Fail(WSAETIMEDOUT);
+  return moved < 0 ? Fail(error) : static_cast<int>(moved);
+}
+
 int Sockets::send(plat::SOCKET s, const char* buffer, int length, int) {
-  return Timed(SocketCall::Send, [&]() -> int {
-    int error = 0;
-    if (!Ready(SocketCall::Send, error)) return Fail(error);
-    SocketState* socket = Find(s);
-    if (socket == nullptr) return Fail(WSAENOTSOCK);
-    if (length < 0 || (buffer == nullptr && length > 0)) return Fail(WSAEFAULT);
-    if (socket->connectFailure || (!socket->connected && !socket->underWay)) return Fail(WSAENOTCONN);
-    const long sent = posix::Send(socket->fd, buffer, static_cast<size_t>(length), socket->nonBlocking, error);
-    return sent < 0 ? Fail(error) : static_cast<int>(sent);
-  });
+  ++calls_[SocketCall::Send];
+  const auto start = std::chrono::steady_clock::now();
+  int error = 0;
+  if (!Ready(SocketCall::Send, error)) return EndMove(start, 0, false, -1, error);
+  SocketState* socket = Find(s);
+  if (socket == nullptr) return EndMove(start, 0, false, -1, WSAENOTSOCK);
+  if (length < 0 || (buffer == nullptr && length > 0)) return EndMove(start, 0, false, -1, WSAEFAULT);
+  if (socket->connectFailure || (!socket->connected && !socket->underWay)) {
+    return EndMove(start, 0, false, -1, WSAENOTCONN);
+  }
+  const uint64_t delayMs = delays_.count(SocketCall::Send) != 0 ? delays_[SocketCall::Send] : 0u;
+  const uint64_t rateMs = sendRate_ == 0 ? 0 : (uint64_t{static_cast<uint32_t>(length)} * 1000 + sendRate_ - 1) / sendRate_;
+  const uint32_t limitMs = socket->nonBlocking ? 0 : socket->sendLimitMs;
+  const bool overrun = limitMs != 0 && delayMs + rateMs > limitMs;
+  // What the link carries before the limit ends the call.
+  size_t toSend = static_cast<size_t>(length);
+  if (overrun && sendRate_ != 0) toSend = std::min<size_t>(toSend, uint64_t{limitMs} * sendRate_ / 1000);
+  const long sent = toSend == 0 ? 0 : posix::Send(socket->fd, buffer, toSend, socket->nonBlocking, error);
+  // The host's own limit ran out with bytes left: Windows fails such a call whatever went.
+  const bool ranOut = limitMs != 0 && sent >= 0 && static_cast<size_t>(sent) < static_cast<size_t>(length);
+  const bool timedOut = overrun || ranOut || (limitMs != 0 && sent < 0 && error == WSAETIMEDOUT);
+  return EndMove(start, overrun ? limitMs : delayMs + rateMs, timedOut, sent, error);
 }
 
 int Sockets::recv(plat::SOCKET s, char* buffer, int length, int) {
-  return Timed(SocketCall::Recv, [&]() -> int {
-    int error = 0;
-    if (!Ready(SocketCall::Recv, error)) return Fail(error);
-    SocketState* socket = Find(s);
-    if (socket == nullptr) return Fail(WSAENOTSOCK);
-    if (length < 0 || (buffer == nullptr && length > 0)) return Fail(WSAEFAULT);
-    if (socket->connectFailure || (!socket->connected && !socket->underWay)) return Fail(WSAENOTCONN);
-    const long received = posix::Receive(socket->fd, buffer, static_cast<size_t>(length), socket->nonBlocking, error);
-    return received < 0 ? Fail(error) : static_cast<int>(received);
-  });
+  ++calls_[SocketCall::Recv];
+  const auto start = std::chrono::steady_clock::now();
+  int error = 0;
+  if (!Ready(SocketCall::Recv, error)) return EndMove(start, 0, false, -1, error);
+  SocketState* socket = Find(s);
+  if (socket == nullptr) return EndMove(start, 0, false, -1, WSAENOTSOCK);
+  if (length < 0 || (buffer == nullptr && length > 0)) return EndMove(start, 0, false, -1, WSAEFAULT);
+  if (socket->connectFailure || (!socket->connected && !socket->underWay)) {
+    return EndMove(start, 0, false, -1, WSAENOTCONN);
+  }
+  const uint64_t delayMs = delays_.count(SocketCall::Recv) != 0 ? delays_[SocketCall::Recv] : 0u;
+  const uint32_t limitMs = socket->nonBlocking ? 0 : socket->receiveLimitMs;
+  // Bytes that come later than the limit are not taken: they stay for the next receive.
+  if (limitMs != 0 && delayMs > limitMs) return EndMove(start, limitMs, true, -1, WSAETIMEDOUT);
+  const long received = posix::Receive(socket->fd, buffer, static_cast<size_t>(length), socket->nonBlocking, error);
+  return EndMove(start, delayMs, false, received, error);
 }
 
 int Sockets::shutdown(plat::SOCKET s, int how) {

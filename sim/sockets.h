@@ -7,9 +7,15 @@
 // out of time fails with WSAETIMEDOUT.
 //
 // Time: the sockets wait in real time, and each call moves the world's clock on by what it took, at least
-// 1 ms, plus any delay a test sets for that call. A loop that polls a socket therefore sees the time pass.
+// 1 ms, plus any delay a test sets for that call and, for a send, the time the link's rate gives its bytes. A
+// loop that polls a socket therefore sees the time pass.
+//
+// Time limits as Windows keeps them: SO_SNDTIMEO and SO_RCVTIMEO bound the whole of one blocking call. A send
+// or receive that would take longer fails with WSAETIMEDOUT when its limit has passed, also when bytes were
+// moved meanwhile (Windows then calls the connection indeterminate; POSIX would return the partial count).
 #pragma once
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -57,6 +63,9 @@ class Sockets final : public plat::ISockets {
   void FailNext(SocketCall call, int error, int times = 1);
   // Every call of a kind takes this much more virtual time.
   void Delay(SocketCall call, uint32_t milliseconds) { delays_[call] = milliseconds; }
+  // A link that carries this many bytes a second out of the tool (0: as fast as loopback); a blocking send
+  // whose bytes need longer than its SO_SNDTIMEO sends what fits in the limit and then fails.
+  void SetSendRate(uint32_t bytesPerSecond) { sendRate_ = bytesPerSecond; }
 
   // What tests observe.
   const std::vector<ConnectAttempt>& Connects() const { return connects_; }
@@ -74,6 +83,8 @@ class Sockets final : public plat::ISockets {
     bool underWay = false;              // a connection was started and its end not yet seen
     std::optional<int> connectFailure;  // how it ended when it failed
     bool connected = false;
+    uint32_t sendLimitMs = 0;     // SO_SNDTIMEO; 0: none
+    uint32_t receiveLimitMs = 0;  // SO_RCVTIMEO; 0: none
   };
 
   template <class Body>
@@ -83,6 +94,8 @@ class Sockets final : public plat::ISockets {
   SocketState* Find(plat::SOCKET s);
   bool Ready(SocketCall call, int& error);
   int SelectSockets(plat::fd_set* readSet, plat::fd_set* writeSet, plat::fd_set* errorSet, int timeoutMs);
+  // Ends a blocking send or receive: the clock moves on by what it took (its limit when it ran out of time).
+  int EndMove(std::chrono::steady_clock::time_point start, uint64_t extraMs, bool timedOut, long moved, int error);
 
   ProcessState& state_;
   int users_ = 0;
@@ -93,6 +106,7 @@ class Sockets final : public plat::ISockets {
   std::map<std::pair<uint32_t, uint16_t>, uint16_t> routes_;
   std::map<SocketCall, std::vector<int>> failures_;
   std::map<SocketCall, uint32_t> delays_;
+  uint32_t sendRate_ = 0;
   std::map<SocketCall, size_t> calls_;
   std::vector<ConnectAttempt> connects_;
   std::vector<std::array<int, 3>> options_;

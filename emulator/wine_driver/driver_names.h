@@ -10,5 +10,9 @@
 #define USBSCAN_EMU_PARAMETERS L"Parameters"
 #define USBSCAN_EMU_PORT_VALUE L"Usbscan"
 #define USBSCAN_EMU_MAX_DEVICES 8
+/* Optional REG_DWORD beside them: how long a read or write the scanner does not answer is held before it fails
+ * with STATUS_IO_TIMEOUT, in milliseconds. Without it, usbscan's own default of 120 s. */
+#define USBSCAN_EMU_TIMEOUT_VALUE L"TimeoutMs"
+#define USBSCAN_EMU_DEFAULT_TIMEOUT_MS 120000
 
 #endif

@@ -14,8 +14,12 @@
  * its 10 s time-out, tried twice. */
 #define REQUEST_GUARD_WAIT_MS 30000
 
+/* While a held request waits for its time-out it looks this often whether the scanner is still there. */
+#define STALL_CHECK_MS 100
+
 static usbscan_device *devices[USBSCAN_EMU_MAX_DEVICES];
 static unsigned int device_count;
+static ULONG request_timeout_ms = USBSCAN_EMU_DEFAULT_TIMEOUT_MS;
 
 static void name_with_index(WCHAR *out, unsigned int capacity, const WCHAR *prefix, unsigned int index)
 {
@@ -47,21 +51,30 @@ void usbscan_set_linked(usbscan_device *device, BOOLEAN present)
     }
 }
 
+/* A REG_DWORD of the Parameters key; FALSE when it is missing or of another type. */
+static BOOLEAN read_dword(HANDLE parameters, const WCHAR *name, ULONG *out)
+{
+    UNICODE_STRING value_name;
+    ULONG buffer[(sizeof(KEY_VALUE_PARTIAL_INFORMATION) + sizeof(ULONG)) / sizeof(ULONG) + 1];
+    KEY_VALUE_PARTIAL_INFORMATION *info = (KEY_VALUE_PARTIAL_INFORMATION *)buffer;
+    ULONG length = 0;
+
+    RtlInitUnicodeString(&value_name, name);
+    if (!NT_SUCCESS(ZwQueryValueKey(parameters, &value_name, KeyValuePartialInformation, info, sizeof(buffer), &length)))
+        return FALSE;
+    if (info->Type != REG_DWORD || info->DataLength != sizeof(ULONG)) return FALSE;
+    RtlCopyMemory(out, info->Data, sizeof(*out));
+    return TRUE;
+}
+
 /* The bridge port for \\.\usbscanN, or 0 when the index has no device. */
 static unsigned short read_port(HANDLE parameters, unsigned int index)
 {
     WCHAR name[16];
-    UNICODE_STRING value_name;
-    ULONG buffer[(sizeof(KEY_VALUE_PARTIAL_INFORMATION) + sizeof(ULONG)) / sizeof(ULONG) + 1];
-    KEY_VALUE_PARTIAL_INFORMATION *info = (KEY_VALUE_PARTIAL_INFORMATION *)buffer;
-    ULONG length = 0, port;
+    ULONG port;
 
     name_with_index(name, 16, USBSCAN_EMU_PORT_VALUE, index);
-    RtlInitUnicodeString(&value_name, name);
-    if (!NT_SUCCESS(ZwQueryValueKey(parameters, &value_name, KeyValuePartialInformation, info, sizeof(buffer), &length)))
-        return 0;
-    if (info->Type != REG_DWORD || info->DataLength != sizeof(ULONG)) return 0;
-    RtlCopyMemory(&port, info->Data, sizeof(port));
+    if (!read_dword(parameters, name, &port)) return 0;
     return port <= 0xffff ? (unsigned short)port : 0;
 }
 
@@ -81,6 +94,8 @@ static NTSTATUS read_ports(UNICODE_STRING *registry, unsigned short *ports)
     ZwClose(service);
     if (!NT_SUCCESS(status)) return status;
     for (unsigned int i = 0; i < USBSCAN_EMU_MAX_DEVICES; ++i) ports[i] = read_port(parameters, i);
+    if (!read_dword(parameters, USBSCAN_EMU_TIMEOUT_VALUE, &request_timeout_ms))
+        request_timeout_ms = USBSCAN_EMU_DEFAULT_TIMEOUT_MS;
     ZwClose(parameters);
     return STATUS_SUCCESS;
 }
@@ -137,6 +152,27 @@ static int call(usbscan_device *device, unsigned char operation, const void *pay
     answered = bridge_call(&device->requests, operation, payload, size, in, in_capacity, result, value);
     KeReleaseMutex(&device->requests_guard, FALSE);
     return answered;
+}
+
+/* A stage the scanner does not answer holds the request, as usbscan holds a bulk transfer, until the
+ * driver's time-out fails it; a scanner that goes away meanwhile ends it at once. The emulator answers a stall
+ * at once and keeps the stage stalled until the channel closes, so waiting here is what the tool sees. */
+static BOOLEAN still_linked(usbscan_device *device)
+{
+    return *(volatile BOOLEAN *)&device->linked;  /* written by the watch thread */
+}
+
+static void hold_stalled(usbscan_device *device)
+{
+    LARGE_INTEGER slice;
+    ULONG waited = 0;
+
+    slice.QuadPart = -(LONGLONG)STALL_CHECK_MS * 10000;
+    while (waited < request_timeout_ms && still_linked(device))
+    {
+        KeDelayExecutionThread(KernelMode, FALSE, &slice);
+        waited += STALL_CHECK_MS;
+    }
 }
 
 /* What the caller sees for each answer. A stage the scanner does not answer ends as a pipe time-out would. */
@@ -208,6 +244,8 @@ static NTSTATUS NTAPI dispatch_write(DEVICE_OBJECT *object, IRP *irp)
     if (stack->FileObject != device->holder) return complete(irp, STATUS_DEVICE_NOT_CONNECTED, 0);
     if (length > BRIDGE_MAX_WRITE) return complete(irp, STATUS_INVALID_PARAMETER, 0);
     answered = call(device, BRIDGE_OP_WRITE, irp->AssociatedIrp.SystemBuffer, length, NULL, 0, &result, &value);
+    if (answered && result == BRIDGE_STALLED) hold_stalled(device);
+    if (answered && result == BRIDGE_STALLED && !still_linked(device)) result = BRIDGE_ABSENT;
     return complete(irp, status_of(answered, result), value);
 }
 
@@ -224,6 +262,8 @@ static NTSTATUS NTAPI dispatch_read(DEVICE_OBJECT *object, IRP *irp)
     if (length > 0 && !irp->AssociatedIrp.SystemBuffer) return complete(irp, STATUS_INVALID_USER_BUFFER, 0);
     if (stack->FileObject != device->holder) return complete(irp, STATUS_DEVICE_NOT_CONNECTED, 0);
     answered = call(device, BRIDGE_OP_READ, NULL, capacity, irp->AssociatedIrp.SystemBuffer, capacity, &result, &value);
+    if (answered && result == BRIDGE_STALLED) hold_stalled(device);
+    if (answered && result == BRIDGE_STALLED && !still_linked(device)) result = BRIDGE_ABSENT;
     return complete(irp, status_of(answered, result), value);
 }
 

@@ -12,6 +12,9 @@ namespace {
 constexpr WORD kWinsockVersion = 0x0202;
 constexpr uint16_t kDevicePort = 5566;
 constexpr DWORD kCommandBlockBytes = 16;
+// A data send goes in pieces of this size, each bounded by the data limit: a link fails only when it carries
+// less than a piece in that limit (under about 546 bytes a second with 120000 ms).
+constexpr DWORD kSendPieceBytes = 65536;
 // After the peer has closed, a receive keeps trying until its time limit; this pause keeps it from spinning.
 constexpr DWORD kClosedPeerPauseMs = 10;
 
@@ -82,21 +85,28 @@ bool CDeviceChannel::SendCommandTcp(const uint8_t* block) {
 
 bool CDeviceChannel::SendDataTcp(const uint8_t* data, DWORD length, const std::wstring& tracePath,
                                  int traceSwitch) {
-  // Each send may wait at most the data limit: one that the peer never drains would otherwise wait for ever.
-  const DWORD perSendLimit = m_dwDataTimeout;
-  if (host_.sockets.setsockopt(m_socket, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&perSendLimit),
-                               sizeof perSendLimit) != 0) {
+  // Windows fails a blocking send that runs past SO_SNDTIMEO even while its bytes are still going out, so the
+  // image goes in pieces, each with the whole data limit, and the link's own time-out counts from the last
+  // piece that went out: a slow link that keeps moving succeeds, a peer that takes nothing fails.
+  const DWORD perPieceLimit = m_dwDataTimeout;
+  if (host_.sockets.setsockopt(m_socket, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&perPieceLimit),
+                               sizeof perPieceLimit) != 0) {
     return false;
   }
-  const DWORD start = host_.time.GetTickCount();
+  DWORD lastProgress = host_.time.GetTickCount();
   AppendTrace(L"==>In send data do-while", tracePath, traceSwitch);
   DWORD sent = 0;
   for (;;) {
     AppendTrace(L"==>Send data start", tracePath, traceSwitch);
-    const int result = host_.sockets.send(m_socket, reinterpret_cast<const char*>(data + sent), ChunkOf(length - sent), 0);
+    const int piece = static_cast<int>(std::min(length - sent, kSendPieceBytes));
+    const int result = host_.sockets.send(m_socket, reinterpret_cast<const char*>(data + sent), piece, 0);
     AppendTrace(L"==>Send data end", tracePath, traceSwitch);
-    if (result > 0) sent += static_cast<DWORD>(result);
-    if (TicksSince(start, host_.time.GetTickCount()) > m_dwDataTimeout && sent < length) {
+    const DWORD now = host_.time.GetTickCount();
+    if (result > 0) {
+      sent += static_cast<DWORD>(result);
+      lastProgress = now;
+    }
+    if (TicksSince(lastProgress, now) > m_dwDataTimeout && sent < length) {
       AppendTrace(L"==>Send data time out", tracePath, traceSwitch);
       return false;
     }

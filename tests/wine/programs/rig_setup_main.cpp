@@ -3,12 +3,13 @@
 // emulated usbscan driver with the bridge ports of the emulators, and waits until the named usbscan devices
 // open. It runs before any window exists, so the desktop setting holds for the whole session.
 //
-//   rig_setup --standin PATH --driver PATH [--desktop WxH|none] [--port INDEX=PORT ...]
+//   rig_setup --standin PATH --driver PATH [--desktop WxH|none] [--port INDEX=PORT ...] [--timeout-ms MS]
 //             [--friendly-name TEXT] [--wait-device INDEX ...]
 //
 // One line per step on standard output ("ok ..." or "err ..."); exit status 0 when every step worked.
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -31,6 +32,7 @@ struct Options {
   std::wstring desktop = L"none";
   std::vector<std::pair<int, int>> ports;
   std::vector<int> waitDevices;
+  std::optional<DWORD> timeoutMs;  // the driver's hold of an unanswered request; none: its default
 };
 
 bool Parse(int argc, wchar_t** argv, Options& options, std::string& error) {
@@ -51,6 +53,8 @@ bool Parse(int argc, wchar_t** argv, Options& options, std::string& error) {
       options.friendlyName = value;
     } else if (name == L"--port" && value.find(L'=') != std::wstring::npos) {
       options.ports.emplace_back(std::stoi(value.substr(0, value.find(L'='))), std::stoi(value.substr(value.find(L'=') + 1)));
+    } else if (name == L"--timeout-ms") {
+      options.timeoutMs = static_cast<DWORD>(std::stoul(value));
     } else if (name == L"--wait-device") {
       options.waitDevices.push_back(std::stoi(value));
     } else {
@@ -97,7 +101,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (Step(rig::WriteDeviceRecord(options.friendlyName, error), "device record", error) != 0) return 1;
     if (Step(rig::InstallStandIn(options.standIn, error), "stisvc stand-in running", error) != 0) return 1;
-    if (Step(rig::InstallDriver(options.driver, options.ports, error), "usbscan driver running", error) != 0) return 1;
+    if (Step(rig::InstallDriver(options.driver, options.ports, options.timeoutMs, error), "usbscan driver running", error) != 0) return 1;
     for (const int index : options.waitDevices) {
       const std::string what = "usbscan" + std::to_string(index) + " opens";
       if (Step(WaitForDevice(index), what, "not within 10 s") != 0) return 1;

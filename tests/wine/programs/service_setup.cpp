@@ -70,7 +70,8 @@ ServiceHandle OpenOrCreate(SC_HANDLE manager, const wchar_t* name, DWORD type, D
   return service;
 }
 
-bool WritePorts(const std::vector<std::pair<int, int>>& ports, std::string& error) {
+bool WriteParameters(const std::vector<std::pair<int, int>>& ports, std::optional<DWORD> timeoutMs,
+                     std::string& error) {
   const std::wstring path = std::wstring(L"SYSTEM\\CurrentControlSet\\Services\\") + USBSCAN_EMU_SERVICE + L"\\" +
                             USBSCAN_EMU_PARAMETERS;
   RegKey key;
@@ -82,6 +83,12 @@ bool WritePorts(const std::vector<std::pair<int, int>>& ports, std::string& erro
   // Values of an earlier run would keep devices the scenario does not ask for.
   for (int index = 0; index < USBSCAN_EMU_MAX_DEVICES; ++index) {
     RegDeleteValueW(key.Get(), (USBSCAN_EMU_PORT_VALUE + std::to_wstring(index)).c_str());
+  }
+  RegDeleteValueW(key.Get(), USBSCAN_EMU_TIMEOUT_VALUE);  // the driver's default unless a scenario sets one
+  if (timeoutMs && RegSetValueExW(key.Get(), USBSCAN_EMU_TIMEOUT_VALUE, 0, REG_DWORD,
+                                  reinterpret_cast<const BYTE*>(&*timeoutMs), sizeof *timeoutMs) != ERROR_SUCCESS) {
+    error = "the driver's time-out cannot be written";
+    return false;
   }
   for (const auto& [index, port] : ports) {
     const DWORD value = static_cast<DWORD>(port);
@@ -108,16 +115,17 @@ bool InstallStandIn(const std::wstring& imagePath, std::string& error) {
   return service && StartAndWait(service.Get(), error);
 }
 
-bool InstallDriver(const std::wstring& imagePath, const std::vector<std::pair<int, int>>& ports, std::string& error) {
+bool InstallDriver(const std::wstring& imagePath, const std::vector<std::pair<int, int>>& ports,
+                   std::optional<DWORD> timeoutMs, std::string& error) {
   const ServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
   if (!manager) {
     error = Failed("OpenSCManagerW");
     return false;
   }
-  // Created from this 32-bit program, the service is hosted by the 32-bit driver host, as the program is.
+  // Wine hosts the service in the driver host of this program's bitness, as it runs the program under test.
   const ServiceHandle service = OpenOrCreate(manager.Get(), USBSCAN_EMU_SERVICE, SERVICE_KERNEL_DRIVER,
                                              SERVICE_DEMAND_START, imagePath, error);
-  return service && StopAndWait(service.Get(), error) && WritePorts(ports, error) &&
+  return service && StopAndWait(service.Get(), error) && WriteParameters(ports, timeoutMs, error) &&
          StartAndWait(service.Get(), error);
 }
 

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -14,6 +15,8 @@ namespace rig {
 bool InstallStandIn(const std::wstring& imagePath, std::string& error);
 // Creates or updates the kernel-driver service with its bridge ports (usbscan index, port), restarts it so
 // that it reads them, and waits until it runs.
-bool InstallDriver(const std::wstring& imagePath, const std::vector<std::pair<int, int>>& ports, std::string& error);
+// timeoutMs: how long the driver holds a request the scanner does not answer; none: usbscan's default.
+bool InstallDriver(const std::wstring& imagePath, const std::vector<std::pair<int, int>>& ports,
+                   std::optional<DWORD> timeoutMs, std::string& error);
 
 }  // namespace rig
