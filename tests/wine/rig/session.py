@@ -19,12 +19,14 @@ PROGRAM_OUTPUT = f"{RIG}\\run\\output.txt"
 
 
 class Run:
-    def __init__(self, paths, name, scanner=None, unplugged=False, settings_ini=None, display=None, output=None):
+    def __init__(self, paths, name, scanner=None, unplugged=False, settings_ini=None, display=None, output=None,
+                 driver_timeout_ms=None):
         self.paths = paths
         self.name = name
         self.scanner = scanner  # tessaline-emu fields; None: no emulator
         self.unplugged = unplugged  # the emulator starts with its scanner unplugged
         self.settings_ini = settings_ini
+        self.driver_timeout_ms = driver_timeout_ms  # the driver's hold of an unanswered request; None: 120 s
         self.output = output or paths.output(name)  # screenshots, the emulator's log, the program's output
         self.output.mkdir(parents=True, exist_ok=True)
         self.display = display
@@ -53,6 +55,8 @@ class Run:
         setup = [f"{RIG}\\rig_setup.exe", "--standin", f"{RIG}\\stisvc_standin.exe",
                  "--driver", "C:\\windows\\system32\\drivers\\" + self.paths.driver.name,
                  "--desktop", self.display.size if self._own_display else "none"]
+        if self.driver_timeout_ms is not None:
+            setup += ["--timeout-ms", str(self.driver_timeout_ms)]
         if self.scanner is not None:
             self.emulator = Emulator(self.paths.emulator, self.scanner, self.output / "emulator.log")
             if self.unplugged:

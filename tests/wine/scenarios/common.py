@@ -75,13 +75,17 @@ def close(run, checks, pid, watch):
         checks.equal(f"lock {name} exists after Close", run.gui.mutex_exists(name), False)
 
 
-def version_read_back(rig):
-    """The program's console line with the version it read back after the update, or None. The program writes
-    its console lines to its standard output, which the rig sends to a file."""
+def program_output(rig):
+    """The program's console lines so far: it writes them to its standard output, which the rig sends to a file."""
     output = rig.wine.drive_c(RIG_FOLDER, "run", "output.txt")
     if not output.is_file():
-        return None
-    lines = output.read_text(encoding="utf-8", errors="replace").splitlines()
+        return []
+    return output.read_text(encoding="utf-8", errors="replace").splitlines()
+
+
+def version_read_back(rig):
+    """The program's console line with the version it read back after the update, or None."""
+    lines = program_output(rig)
     return next((line for line in lines if line.startswith("[UpdateDevice]: MB Ver after the update: (")), None)
 
 
