@@ -296,10 +296,14 @@ BOOL Files::GoPending(const std::shared_ptr<UsbPendingIo>& io, const UsbFault* f
 
 BOOL Files::WaitForDriverTimeout(const std::shared_ptr<UsbPendingIo>& io) {
   UsbBus& bus = state_.world.usb();
+  Scheduler& scheduler = bus.scheduler();
   bus.Track(io);
-  bus.scheduler().Sleep(bus.DriverTimeoutMs());
-  EndIo(bus, io, ERROR_SEM_TIMEOUT, 0);
-  return Fail(ERROR_SEM_TIMEOUT);
+  const int thread = scheduler.CurrentThread();
+  bus.Held()[thread] = io;
+  const bool ended = scheduler.BlockUntil([io] { return io->ended; }, scheduler.Now() + bus.DriverTimeoutMs());
+  bus.Held().erase(thread);
+  if (!ended) EndIo(bus, io, ERROR_SEM_TIMEOUT, 0);
+  return Fail(ended ? ERROR_OPERATION_ABORTED : ERROR_SEM_TIMEOUT);
 }
 
 BOOL Files::GetOverlappedResult(HANDLE, LPOVERLAPPED overlapped, LPDWORD bytesTransferred, BOOL wait) {
@@ -336,6 +340,24 @@ BOOL Files::CancelIoEx(HANDLE handle, LPOVERLAPPED overlapped) {
     }
   }
   return found ? TRUE : Fail(ERROR_NOT_FOUND);
+}
+
+BOOL Files::CancelSynchronousIo(HANDLE thread) {
+  const auto object = state_.handles.Get<ThreadObject>(thread);
+  if (!object) return Fail(ERROR_INVALID_HANDLE);
+  UsbBus& bus = state_.world.usb();
+  const auto held = bus.Held().find(object->schedulerId);
+  if (held == bus.Held().end() || held->second->ended || held->second->cancelled) return Fail(ERROR_NOT_FOUND);
+  const std::shared_ptr<UsbPendingIo> io = held->second;
+  io->cancelled = true;
+  UsbRequest entry;
+  entry.call = UsbCall::Cancel;
+  entry.index = io->owner->index;
+  entry.bytes = io->length;
+  entry.ended = true;
+  bus.Record(std::move(entry));
+  After(bus, bus.CancelMs(), [&bus, io] { EndIo(bus, io, ERROR_OPERATION_ABORTED, 0); });
+  return TRUE;
 }
 
 DWORD Files::FormatMessageW(DWORD flags, LPCVOID, DWORD messageId, DWORD languageId, LPWSTR buffer, DWORD size,

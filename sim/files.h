@@ -45,6 +45,7 @@ class Files final : public plat::IFiles {
   BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead, LPOVERLAPPED overlapped) override;
   BOOL GetOverlappedResult(HANDLE file, LPOVERLAPPED overlapped, LPDWORD bytesTransferred, BOOL wait) override;
   BOOL CancelIoEx(HANDLE file, LPOVERLAPPED overlapped) override;
+  BOOL CancelSynchronousIo(HANDLE thread) override;
   DWORD FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPWSTR buffer, DWORD size,
                        va_list* arguments) override;
 

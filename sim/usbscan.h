@@ -18,6 +18,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -169,6 +170,8 @@ class UsbBus {
   void HandleClosed() { --openHandles_; }
   void Violation(std::string text) { violations_.push_back(std::move(text)); }
   void Track(const std::shared_ptr<UsbPendingIo>& io) { inFlight_.push_back(io); }
+  // The synchronous request each thread (by scheduler id) is held in, for CancelSynchronousIo.
+  std::map<int, std::shared_ptr<UsbPendingIo>>& Held() { return held_; }
   std::vector<std::shared_ptr<UsbPendingIo>>& InFlight() { return inFlight_; }
   void Forget(const UsbPendingIo* io);
 
@@ -177,6 +180,7 @@ class UsbBus {
   std::array<std::shared_ptr<UsbDevice>, kDevices> devices_;
   std::vector<UsbRequest> log_;
   std::vector<std::shared_ptr<UsbPendingIo>> inFlight_;
+  std::map<int, std::shared_ptr<UsbPendingIo>> held_;
   std::vector<std::string> violations_;
   size_t openHandles_ = 0;
   size_t peakOpenHandles_ = 0;

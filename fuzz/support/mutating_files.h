@@ -31,6 +31,7 @@ class MutatingFiles final : public plat::IFiles {
     return inner_.GetOverlappedResult(file, overlapped, bytesTransferred, wait);
   }
   BOOL CancelIoEx(HANDLE file, LPOVERLAPPED overlapped) override { return inner_.CancelIoEx(file, overlapped); }
+  BOOL CancelSynchronousIo(HANDLE thread) override { return inner_.CancelSynchronousIo(thread); }
   DWORD FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPWSTR buffer, DWORD size,
                        va_list* arguments) override {
     return inner_.FormatMessageW(flags, source, messageId, languageId, buffer, size, arguments);

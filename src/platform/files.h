@@ -73,6 +73,8 @@ class IFiles {
   virtual BOOL GetOverlappedResult(HANDLE file, LPOVERLAPPED overlapped, LPDWORD bytesTransferred,
                                    BOOL wait) = 0;
   virtual BOOL CancelIoEx(HANDLE file, LPOVERLAPPED overlapped) = 0;
+  // Ends the synchronous request a thread is held in (a read the scanner does not answer).
+  virtual BOOL CancelSynchronousIo(HANDLE thread) = 0;
   virtual DWORD FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPWSTR buffer,
                                DWORD size, va_list* arguments) = 0;
 };

@@ -12,7 +12,7 @@
 namespace {
 
 class UsbscanIoTest : public testing::Test {
- protected:
+ public:  // the held thread's body reaches the world through the test
   UsbscanIoTest() { world.scheduler().AdoptCurrentThread(); }
 
   HANDLE Open(DWORD flags) {
@@ -87,6 +87,50 @@ TEST_F(UsbscanIoTest, OnlyAFaultMakesASynchronousHandleReportPending) {
   EXPECT_EQ(moved, 16u);
   tool.host().kernel.CloseHandle(event);
   tool.host().kernel.CloseHandle(device);
+}
+
+TEST_F(UsbscanIoTest, CancelSynchronousIoEndsTheRequestAThreadIsHeldIn) {
+  emu::Scenario scenario;
+  scenario.faults.stageFaults.push_back(
+      {.transaction = 1, .stage = emu::Stage::Command, .kind = emu::FaultKind::NoReply});
+  world.usb().AttachScanner(0, scenario);
+  struct Held {
+    UsbscanIoTest* test;
+    BOOL done = TRUE;
+    DWORD error = 0;
+    uint64_t endedAt = 0;
+  } held{this};
+  const HANDLE thread = tool.host().kernel.CreateThread(
+      nullptr, 0,
+      [](LPVOID parameter) -> DWORD {
+        auto& h = *static_cast<Held*>(parameter);
+        plat::Host& host = h.test->tool.host();
+        const HANDLE device = h.test->Open(FILE_ATTRIBUTE_SYSTEM);
+        const HANDLE event = host.kernel.CreateEventW(nullptr, FALSE, FALSE, nullptr);
+        OVERLAPPED overlapped{};
+        overlapped.hEvent = event;
+        const proto::CommandBytes block = proto::Encode(proto::DeviceStatus());
+        DWORD written = 0;
+        h.done = host.files.WriteFile(device, block.data(), 16, &written, &overlapped);
+        h.error = host.kernel.GetLastError();
+        h.endedAt = h.test->world.scheduler().Now();
+        host.kernel.CloseHandle(event);
+        host.kernel.CloseHandle(device);
+        return 0;
+      },
+      &held, 0, nullptr);
+  tool.host().kernel.SetLastError(0xdeadbeef);
+  EXPECT_FALSE(tool.host().files.CancelSynchronousIo(thread)) << "nothing held yet";
+  EXPECT_EQ(LastError(), ERROR_NOT_FOUND);
+  world.scheduler().Sleep(10000);
+  EXPECT_TRUE(tool.host().files.CancelSynchronousIo(thread));
+  EXPECT_EQ(tool.host().kernel.WaitForSingleObject(thread, 1000), WAIT_OBJECT_0);
+  EXPECT_FALSE(held.done);
+  EXPECT_EQ(held.error, ERROR_OPERATION_ABORTED);
+  EXPECT_LT(held.endedAt, 11000u) << "ended by the cancel, not by the driver's time-out";
+  tool.host().kernel.CloseHandle(thread);
+  EXPECT_EQ(world.usb().RequestsInFlight(), 0u);
+  EXPECT_EQ(world.usb().Violations(), std::vector<std::string>{});
 }
 
 }  // namespace

@@ -31,6 +31,8 @@ BOOL Files::GetOverlappedResult(HANDLE file, LPOVERLAPPED overlapped, LPDWORD by
 
 BOOL Files::CancelIoEx(HANDLE file, LPOVERLAPPED overlapped) { return ::CancelIoEx(file, overlapped); }
 
+BOOL Files::CancelSynchronousIo(HANDLE thread) { return ::CancelSynchronousIo(thread); }
+
 DWORD Files::FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPWSTR buffer,
                             DWORD size, va_list* arguments) {
   return ::FormatMessageW(flags, source, messageId, languageId, buffer, size, arguments);
