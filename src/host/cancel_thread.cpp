@@ -3,6 +3,7 @@
 #include "app/console_log.h"
 #include "app/settings.h"
 #include "app/string_table.h"
+#include "host/held_worker.h"
 #include "host/wia_control.h"
 #include "res/string_ids.h"
 #include "ui/fwupdate_dlg.h"
@@ -11,6 +12,9 @@ namespace {
 
 constexpr int kWaitSteps = 100;
 constexpr DWORD kWaitStepMs = 1000;
+// A stop thread still running after the steps is held by a scanner that does not answer; the window must not end
+// under it, so it is awaited further, its held requests cancelled, as long as the ready wait's limit.
+constexpr DWORD kHeldWorkerLimitMs = 600000;
 
 void WaitForUpdateThreads(CFWUpdateDlg& dialog) {
   plat::IKernel& kernel = dialog.Host().kernel;
@@ -27,6 +31,7 @@ void WaitForStopThread(CFWUpdateDlg& dialog) {
   plat::Host& host = dialog.Host();
   const HANDLE thread = dialog.m_hStopThread.exchange(nullptr);
   if (thread == nullptr) return;
+  bool timedOut = true;
   for (int step = 0; step < kWaitSteps; ++step) {
     const DWORD result = host.kernel.WaitForSingleObject(thread, kWaitStepMs);
     if (result == WAIT_TIMEOUT) {
@@ -34,6 +39,7 @@ void WaitForStopThread(CFWUpdateDlg& dialog) {
       host.time.Sleep(kWaitStepMs);
       continue;
     }
+    timedOut = false;
     if (result == WAIT_OBJECT_0) {
       app::ConsolePrint(host, L"[Cancel Thread] Closed WIA Thread return TRUE!!\n");
     } else if (result == WAIT_FAILED) {
@@ -43,6 +49,12 @@ void WaitForStopThread(CFWUpdateDlg& dialog) {
       app::ConsolePrint(host, L"[Cancel Thread] Closed WIA Thread return Unknow error(%u)\n", result);
     }
     break;
+  }
+  if (timedOut) {
+    app::ConsolePrint(host, L"[Cancel Thread] Closed WIA Thread is held by the device: its request is cancelled\n");
+    if (!AwaitHeldWorker(host, thread, kHeldWorkerLimitMs)) {
+      app::ConsolePrint(host, L"[Cancel Thread] Closed WIA Thread did not end!!\n");
+    }
   }
   host.kernel.CloseHandle(thread);
 }

@@ -70,4 +70,26 @@ TEST_F(StalledScannerTest, AnUpdateWhoseTransactionGetsNoAnswerFailsAfterTheDriv
   EXPECT_EQ(tool.OpenHandles(), 0u);
 }
 
+TEST_F(StalledScannerTest, CloseDuringAHeldSearchEndsTheWindowOnlyAfterTheSearchHasEnded) {
+  // Every request from the first on goes unanswered: the start-up search is held 120 s per request, longer
+  // than the cancel thread's 100 steps. The window must not end under the stop thread.
+  emu::Scenario stalling;
+  stalling.faults.stageFaults.push_back(
+      {.transaction = 1, .count = 0, .stage = emu::Stage::Reply, .kind = emu::FaultKind::NoReply});
+  Attach(stalling);
+  Run([&](CFWUpdateDlg&) {
+    ASSERT_TRUE(WaitFor([&] { return world.usb().OpenHandles() == 1; }, 30000)) << "the search is under way";
+    ASSERT_TRUE(WaitFor([&] { return tool.windows().IsEnabled(IDCANCEL); }, 10000));
+    tool.windows().PostCommand(IDCANCEL);
+  });
+  const uint64_t ended = world.scheduler().Now();  // the window has ended
+  EXPECT_EQ(world.usb().OpenHandles(), 0u) << "the stop thread still had the scanner open when the window ended";
+  EXPECT_EQ(world.usb().RequestsInFlight(), 0u);
+  EXPECT_EQ(tool.OpenHandles(), 0u);
+  EXPECT_NE(tool.console().Output().find(L"[Cancel Thread] Closed WIA Thread is held by the device"),
+            std::wstring::npos);
+  EXPECT_LT(ended, 230000u) << "its held request was cancelled rather than waited out (241 s)";
+  EXPECT_EQ(Stisvc().startType, static_cast<DWORD>(SERVICE_AUTO_START));
+}
+
 }  // namespace
