@@ -2,6 +2,7 @@
 from a PKCS#12 file, then a verification of what was signed."""
 import os
 import pathlib
+import re
 import shutil
 import subprocess
 import tempfile
@@ -48,6 +49,6 @@ def verify(signed, ca_file=None):
     report = done.stdout + done.stderr
     if done.returncode != 0:
         raise SigningError(f"the signature of {signed} does not verify:\n{report}")
-    if "SHA256" not in report.replace("-", "").upper():
+    if not re.search(r"^Message digest algorithm\s*:\s*SHA256\s*$", report, re.MULTILINE):
         raise SigningError(f"the signature of {signed} is not made with SHA-256:\n{report}")
     return report

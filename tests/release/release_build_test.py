@@ -3,7 +3,8 @@
 
 1. scripts/release with three test images of the right sizes and a throwaway certificate and CA: both zips and
    SHA256SUMS, named with the version the programs carry; the programs carry exactly those images, no time
-   stamp, and signatures that verify against that CA and not against another.
+   stamp, and signatures that verify against that CA and not against another; the release's own verification
+   refuses another CA and a SHA-1 digest.
 2. The x86 release once more, in a second copy at another path: its program and its zip are the same bytes.
 3. A signed placeholder release of the build this machine runs under Wine: named so in every file, in the
    version resource's comments and in its "-d" text, and its signed program updates the emulated scanner
@@ -30,6 +31,7 @@ from support import PASSWORD, SOURCE, make_signing_certificate, release_env, wri
 
 import check_firmware
 import pe_resources
+import release_sign
 
 SKIPPED = 77
 ARGS = None
@@ -155,6 +157,25 @@ class Release(unittest.TestCase):
             self.assertIn("Signature verification: ok", verified.stdout)
             refused = osslsigncode("verify", "-in", str(program), "-CAfile", str(self.other_ca))
             self.assertNotEqual(refused.returncode, 0, f"{arch}: verified against a CA that signed nothing")
+
+    def test_the_releases_own_verification_refuses_what_it_cannot_trust(self):
+        # (case, how the program is signed, the CA the release trusts, the refusal)
+        unsigned = WORK / "unsigned.exe"
+        unsigned.write_bytes(self.program_one)
+        cases = [
+            ("another CA", ["-pkcs12", str(self.pkcs12), "-pass", PASSWORD, "-h", "sha256"], self.other_ca,
+             "does not verify"),
+            ("a SHA-1 digest", ["-pkcs12", str(self.pkcs12), "-pass", PASSWORD, "-h", "sha1"], self.ca,
+             "not made with SHA-256"),
+        ]
+        for case, how, ca_file, refusal in cases:
+            with self.subTest(case):
+                signed = WORK / "refused.exe"
+                signed.unlink(missing_ok=True)
+                made = osslsigncode("sign", *how, "-in", str(unsigned), "-out", str(signed))
+                self.assertEqual(made.returncode, 0, made.stdout + made.stderr)
+                with self.assertRaisesRegex(release_sign.SigningError, refusal):
+                    release_sign.verify(signed, ca_file)
 
     def test_a_second_build_elsewhere_is_the_same_bytes(self):
         self.assertEqual(hashlib.sha256(self.program_one).hexdigest(), hashlib.sha256(self.program_two).hexdigest(),
