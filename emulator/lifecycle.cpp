@@ -104,6 +104,11 @@ void FillBurn(const Scenario& scenario, uint64_t elapsedMs, LifeState& state) {
     }
 }
 
+// What the device runs once it has powered on again.
+uint32_t VersionAfterBurn(const Scenario& scenario, const LifeAnchors& anchors) {
+    return scenario.faults.keepsOldFirmware ? anchors.versionBeforeBurn : scenario.mainBoardVersionAfter;
+}
+
 }  // namespace
 
 LifeState LifeAt(const Scenario& scenario, const LifeAnchors& anchors, uint64_t nowMs) {
@@ -147,20 +152,20 @@ LifeState LifeAt(const Scenario& scenario, const LifeAnchors& anchors, uint64_t 
         const uint64_t burnStart = anchors.burnStartMs.value_or(nowMs);
         const uint64_t until = state.phase == LifePhase::Halted ? state.phaseStartMs : nowMs;
         FillBurn(scenario, until - burnStart, state);
-        state.mainBoardVersion = anchors.versionDuringBurn;
+        state.mainBoardVersion = anchors.versionBeforeBurn;
         break;
     }
     case LifePhase::Settling:
         state.fwInfo = proto::kReady;
-        state.mainBoardVersion = anchors.versionDuringBurn;
+        state.mainBoardVersion = anchors.versionBeforeBurn;
         break;
     case LifePhase::Booting:
         state.fwInfo = proto::kBusy;
-        state.mainBoardVersion = scenario.mainBoardVersionAfter;
+        state.mainBoardVersion = VersionAfterBurn(scenario, anchors);
         break;
     case LifePhase::Updated:
         state.fwInfo = proto::kReady;
-        state.mainBoardVersion = scenario.mainBoardVersionAfter;
+        state.mainBoardVersion = VersionAfterBurn(scenario, anchors);
         break;
     case LifePhase::Off:
     case LifePhase::Unplugged:

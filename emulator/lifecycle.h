@@ -15,7 +15,9 @@ struct LifeAnchors {
     // The base phase before any burn: Updated when an earlier burn had already completed.
     bool startsUpdated = false;
     std::optional<uint64_t> burnStartMs;    // end of the last accepted firmware write
-    uint32_t versionDuringBurn = 0;         // main-board version until the new firmware boots
+    // Main-board version the burn started from: reported until the device powers off, and after it when the
+    // burn did not take (Faults::keepsOldFirmware).
+    uint32_t versionBeforeBurn = 0;
     std::optional<uint64_t> unpluggedAtMs;  // the control port's "unplug"
 };
 

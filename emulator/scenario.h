@@ -17,7 +17,8 @@ namespace emu {
 //   Settling  burn finished, readyBeforeOffMs long: FWInfo 0, still the old versions.
 //   Off       offMs long: absent, every open fails.
 //   Booting   bootMs long after power-on: FWInfo 4.
-//   Updated   ready with the new firmware: FWInfo 0, main-board version = mainBoardVersionAfter.
+//   Updated   ready with the new firmware: FWInfo 0, main-board version = mainBoardVersionAfter (the old
+//             version with Faults::keepsOldFirmware).
 //   Unplugged absent for good (an unplug fault, or the control port's "unplug").
 enum class LifePhase { Idle, Burning, Halted, Settling, Off, Booting, Updated, Unplugged };
 
@@ -49,6 +50,9 @@ struct Faults {
     bool neverPowersOff = false;  // Settling lasts for ever
     bool neverComesBack = false;  // Off lasts for ever
     bool staysBusy = false;       // Booting lasts for ever
+    // The burn does not take: the device powers off and on and comes back ready on the firmware it had, still
+    // reporting the main-board version it had before the burn.
+    bool keepsOldFirmware = false;
     // Unplugged once the device has spent unplugAfterMs in phase unplugInPhase.
     std::optional<LifePhase> unplugInPhase;
     uint64_t unplugAfterMs = 0;

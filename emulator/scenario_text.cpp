@@ -26,7 +26,7 @@ struct Field {
 };
 
 // clang-format off
-constexpr std::array<Field, 27> kFields{{
+constexpr std::array<Field, 28> kFields{{
     {{"vid", "USB vendor id"}, Style::Hex, [](Scenario& s) -> Ref { return &s.vendorId; }},
     {{"pid", "USB product id"}, Style::Hex, [](Scenario& s) -> Ref { return &s.productId; }},
     {{"bcd", "USB release number (bcdDevice); 1 = the tool's direct path"}, Style::Hex, [](Scenario& s) -> Ref { return &s.bcdDevice; }},
@@ -50,6 +50,7 @@ constexpr std::array<Field, 27> kFields{{
     {{"never-off", "stay READY after the burn, never power off"}, Style::Decimal, [](Scenario& s) -> Ref { return &s.faults.neverPowersOff; }},
     {{"never-back", "never power on again"}, Style::Decimal, [](Scenario& s) -> Ref { return &s.faults.neverComesBack; }},
     {{"stays-busy", "stay BUSY after power-on"}, Style::Decimal, [](Scenario& s) -> Ref { return &s.faults.staysBusy; }},
+    {{"keeps-old", "the burn does not take: back READY on the old firmware and main-board version"}, Style::Decimal, [](Scenario& s) -> Ref { return &s.faults.keepsOldFirmware; }},
     {{"unplug-phase", "unplugged in this phase (idle burning halted settling off booting updated), or none"}, Style::Text, [](Scenario& s) -> Ref { return &s.faults.unplugInPhase; }},
     {{"unplug-after-ms", "time spent in unplug-phase before the unplug"}, Style::Decimal, [](Scenario& s) -> Ref { return &s.faults.unplugAfterMs; }},
     {{"faults", "stage faults: kind,transactions,stage[,bytes];... or none"}, Style::Text, [](Scenario& s) -> Ref { return &s.faults.stageFaults; }},

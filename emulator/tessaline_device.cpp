@@ -145,7 +145,7 @@ void TessalineDevice::AfterBlock(uint64_t nowMs) {
 }
 
 void TessalineDevice::StartBurn(uint64_t nowMs) {
-    anchors_.versionDuringBurn = Life(nowMs).mainBoardVersion;
+    anchors_.versionBeforeBurn = Life(nowMs).mainBoardVersion;
     anchors_.burnStartMs = nowMs;
 }
 
@@ -256,10 +256,12 @@ void TessalineDevice::Plug(uint64_t nowMs) {
     const uint64_t lastAwakeMs = now.phase == LifePhase::Unplugged && now.phaseStartMs > 0 ? now.phaseStartMs - 1 : nowMs;
     const LifePhase reached = Life(lastAwakeMs).phase;
     const bool updated = reached == LifePhase::Off || reached == LifePhase::Booting || reached == LifePhase::Updated;
+    const uint32_t versionBeforeBurn = anchors_.versionBeforeBurn;  // the firmware kept when a burn did not take
     Close();
     anchors_ = LifeAnchors{};
     anchors_.pluggedAtMs = nowMs;
     anchors_.startsUpdated = updated;
+    anchors_.versionBeforeBurn = versionBeforeBurn;
     ++plugs_;
 }
 

@@ -30,6 +30,7 @@ inline constexpr uint64_t kUpdateMs = 100000 + 1000 + kStopThreadMs  // the serv
                                       + kLongestBurnMs + kPollMs    // burn watch or first check
                                       + 2 * 90 * 1000 + 3000        // power off and on, finishing progress
                                       + 600000 + kPollMs            // ready wait
+                                      + kTransactionMs              // the version read back
                                       + kServiceWaitMs;             // service restart
 
 // The cancel thread: the update thread (100 waits of 1000 ms), the stop thread (100 waits of 1000 ms, each

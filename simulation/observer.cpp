@@ -1,6 +1,7 @@
 #include "simulation/observer.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "emulator/placeholder_image.h"
@@ -12,6 +13,8 @@ namespace simulation {
 namespace {
 
 constexpr int kWatchedTexts[] = {IDC_STATUS, IDC_DEVICE_NAME, IDC_INTERFACE};
+// The firmware the tool carries, 0.68: major 0, minor 68. Kept here rather than taken from the tool.
+constexpr uint32_t kCarriedVersion = 68;
 constexpr int kButtons[] = {IDC_SEARCH_DEVICE, IDC_UPDATE, IDCANCEL};
 
 struct Snapshot {
@@ -113,6 +116,10 @@ class Observer {
     ++record_.successes;
     const std::string why = JudgeSuccess(observed_.scanner, at);
     if (!why.empty()) record_.falseSuccesses.push_back("at " + std::to_string(at) + " ms: " + why);
+    if (why.empty() && UnseenOldFirmware(observed_.scanner, at)) {
+      ++record_.unseenOldFirmware;
+      trace_.Add(at, "the direct path's success left the scanner on its old firmware, which that path cannot see");
+    }
   }
 
   Observed observed_;
@@ -122,6 +129,21 @@ class Observer {
   Trace& trace_;
   std::wstring pendingConsole_;
 };
+
+// The main-board version the device runs; for a device unplugged since, the one it ran just before.
+uint32_t RunningVersion(const emu::TessalineDevice& scanner, uint64_t nowMs) {
+  const emu::LifeState life = scanner.Life(nowMs);
+  if (life.phase == emu::LifePhase::Unplugged && life.phaseStartMs > 0) {
+    return scanner.Life(life.phaseStartMs - 1).mainBoardVersion;
+  }
+  return life.mainBoardVersion;
+}
+
+std::string VersionText(uint32_t version) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%u.%02u", version >> 16, version & 0xFFFF);
+  return text;
+}
 
 }  // namespace
 
@@ -153,7 +175,17 @@ std::string JudgeSuccess(const emu::TessalineDevice* scanner, uint64_t nowMs) {
   if (!unpluggedOnceUpdated && (life.phase != emu::LifePhase::Updated || life.fwInfo != 0)) {
     return std::string("the device is not back and ready: phase ") + emu::PhaseName(life.phase);
   }
+  const uint32_t running = RunningVersion(*scanner, nowMs);
+  if (scenario.bcdDevice != 1 && running != kCarriedVersion) {
+    return "the device runs firmware version " + VersionText(running) + ", not the carried " +
+           VersionText(kCarriedVersion);
+  }
   return std::string();
+}
+
+bool UnseenOldFirmware(const emu::TessalineDevice* scanner, uint64_t nowMs) {
+  return scanner != nullptr && scanner->GetScenario().bcdDevice == 1 &&
+         RunningVersion(*scanner, nowMs) != kCarriedVersion;
 }
 
 void StartObserver(const Observed& observed, ObserverRecord& record, Trace& trace) {

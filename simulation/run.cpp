@@ -68,6 +68,7 @@ RunReport RunSeed(uint64_t seed, const std::function<void(const RunReport&)>& ch
   report.trace = trace.Text();
   report.virtualMs = scheduler.Now();
   report.succeeded = observed.successes;
+  report.unseenOldFirmware = observed.unseenOldFirmware;
   const std::wstring failedPrefix = book.Entry(254).substr(0, book.Entry(254).find(L"%s"));
   for (const std::wstring& text : tool.windows().TextHistory(IDC_STATUS)) {
     report.failed += text.compare(0, failedPrefix.size(), failedPrefix) == 0 ? 1 : 0;

@@ -16,6 +16,7 @@ struct RunReport {
   uint64_t virtualMs = 0;
   int succeeded = 0;  // "Update Succeed." texts
   int failed = 0;     // "Update Failed: %s" texts
+  int unseenOldFirmware = 0;  // successes on the direct path that left the scanner on its old firmware
 };
 
 // `checked` sees the report before the world is taken down: a run that hung leaves threads whose unwinding

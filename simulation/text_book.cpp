@@ -9,6 +9,9 @@ namespace simulation {
 namespace {
 
 constexpr const wchar_t* kProgramVersion = L"0.0.68.0";
+constexpr const wchar_t* kCarriedVersionText = L"0.68";
+// Stands for the version in text 266 while the verdict around it is worked out.
+constexpr const wchar_t* kVersionMark = L"\x1";
 constexpr const wchar_t* kDeviceNamePrefix = L"Kavrel Tessaline (";
 constexpr size_t kIdentificationChars = 10;
 
@@ -35,6 +38,16 @@ std::wstring Fill(std::wstring format, const std::wstring& conversion, const std
     }
   }
   return out;
+}
+
+// "major.minor" as the tool shows a version: digits, a point, at least two digits.
+bool IsVersionText(const std::wstring& text) {
+  const size_t point = text.find(L'.');
+  if (point == 0 || point == std::wstring::npos || text.size() - point - 1 < 2) return false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (i != point && (text[i] < L'0' || text[i] > L'9')) return false;
+  }
+  return true;
 }
 
 bool IsDeviceName(const std::wstring& text) {
@@ -67,8 +80,29 @@ TextBook::TextBook(LANGID language) {
       progress += L'.';
     }
   }
-  for (const auto& [id, reason] : entries_) texts_.insert(Fill(Entry(254), L"%s", reason));
+  for (const auto& [id, reason] : entries_) {
+    if (id != 266) texts_.insert(Fill(Entry(254), L"%s", reason));  // 266 only with a version, below
+  }
   texts_.insert(Fill(Entry(258), L"%s", kProgramVersion));
+  const std::wstring reported = Fill(Entry(266), L"%s", kVersionMark);
+  for (const std::wstring& marked : {reported, Fill(Entry(254), L"%s", reported)}) {
+    const size_t mark = marked.find(kVersionMark);
+    if (mark != std::wstring::npos) versionTexts_.emplace_back(marked.substr(0, mark), marked.substr(mark + 1));
+  }
+}
+
+// The scanner still reports a version after the update: any version the tool can show, but never the carried
+// one, which would make the update a success.
+bool TextBook::NamesOldVersion(const std::wstring& text) const {
+  for (const auto& [head, tail] : versionTexts_) {
+    if (text.size() <= head.size() + tail.size() || text.compare(0, head.size(), head) != 0 ||
+        text.compare(text.size() - tail.size(), tail.size(), tail) != 0) {
+      continue;
+    }
+    const std::wstring version = text.substr(head.size(), text.size() - head.size() - tail.size());
+    if (IsVersionText(version) && version != kCarriedVersionText) return true;
+  }
+  return false;
 }
 
 std::wstring TextBook::Entry(unsigned id) const {
@@ -78,6 +112,7 @@ std::wstring TextBook::Entry(unsigned id) const {
 
 bool TextBook::Allows(int controlId, const std::wstring& text) const {
   if (texts_.count(text) != 0) return true;
+  if (controlId == IDC_STATUS && NamesOldVersion(text)) return true;
   if (controlId == IDC_DEVICE_NAME) return IsDeviceName(text);
   if (controlId == IDC_INTERFACE) return text.empty();  // no device found yet
   return false;

@@ -245,6 +245,8 @@ WorldPlan MakeWorldPlan(uint64_t seed) {
   plan.service = DrawService(rng);
   plan.holders = DrawHolders(rng);
   plan.user = DrawUser(rng);
+  // Drawn last, so that every other draw of a seed stays what it was before this fault existed.
+  plan.scanner.scenario.faults.keepsOldFirmware = rng.Percent(8);
   return plan;
 }
 

@@ -1,4 +1,4 @@
-// Ids of the string table, 201 to 265; the table holds the same entries in every language.
+// Ids of the string table, 201 to 266; the table holds the same entries in every language.
 #pragma once
 
 enum StringId : unsigned {
@@ -67,4 +67,5 @@ enum StringId : unsigned {
   IDS_UPDATE = 263,
   IDS_CLOSE = 264,
   IDS_USB = 265,
+  IDS_STILL_OLD_VERSION = 266,
 };

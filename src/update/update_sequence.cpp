@@ -1,10 +1,12 @@
 // The update sequence: chooses the path by the device's USB release number, waits for the imaging service,
 // takes the locks and checks the version on the standard path, asks the boot loader for its version, which
-// picks the image and its code, and hands over to the burn procedure.
+// picks the image and its code, and hands over to the burn procedure. On the standard path the version is read
+// back after the burn: only a scanner that runs the carried firmware has been updated.
 #include <array>
 
 #include "app/console_log.h"
 #include "app/string_table.h"
+#include "app/text_format.h"
 #include "device/version.h"
 #include "link/command_transaction.h"
 #include "link/protocol.h"
@@ -44,13 +46,20 @@ BOOL CFWUpdateDlg::UpdateDevice(const std::wstring& channel, int row) {
     host.time.Sleep(kPollMs);
   }
 
+  // The device information read: the main-board version, and the panel version's text.
+  DWORD mainBoard = 0;
+  std::wstring panelText;
+  auto readVersions = [&] {
+    std::array<uint8_t, proto::kDeviceInfoSize> info{};
+    if (!transact(proto::DeviceInfoRead(), info.data())) return false;
+    mainBoard = proto::ReadLe32(info.data() + proto::kMainBoardVersionOffset);
+    panelText = FormatVersion(proto::ReadLe32(info.data() + proto::kPanelVersionOffset));
+    return true;
+  };
+
   if (!direct) {
     if (!LockScanApps()) return FALSE;
-    std::array<uint8_t, proto::kDeviceInfoSize> info{};
-    if (!transact(proto::DeviceInfoRead(), info.data())) return fail(IDS_CHECK_STATUS_ERROR);
-    const DWORD mainBoard = proto::ReadLe32(info.data() + proto::kMainBoardVersionOffset);
-    const DWORD panel = proto::ReadLe32(info.data() + proto::kPanelVersionOffset);
-    const std::wstring panelText = FormatVersion(panel);
+    if (!readVersions()) return fail(IDS_CHECK_STATUS_ERROR);
     app::ConsolePrint(host, L"[GetDeviceStatus]: MB Ver: (%s)/ Panel Ver:(%s)\n", FormatVersion(mainBoard), panelText);
     if (IsLatestVersion(channel, mainBoard, panelText)) return fail(IDS_FIRMWARE_LATEST);
   }
@@ -70,6 +79,22 @@ BOOL CFWUpdateDlg::UpdateDevice(const std::wstring& channel, int row) {
   app::ConsolePrint(host, L"UBoot Version: (%u)\n\n", static_cast<unsigned>(reply.ubootVersion));
 
   const FirmwareChoice choice = ChooseFirmware(reply.ubootVersion, direct);
-  return BurnFirmware(channel, choice.imageId, choice.imageCode,
-                      direct ? BurnProcedure::kUnmonitored : BurnProcedure::kMonitored, direct ? 90 : 60, row);
+  if (!BurnFirmware(channel, choice.imageId, choice.imageCode,
+                    direct ? BurnProcedure::kUnmonitored : BurnProcedure::kMonitored, direct ? 90 : 60, row)) {
+    return FALSE;
+  }
+  // Scanners on the direct path may not report versions, so there is nothing to read back.
+  if (direct) return TRUE;
+
+  // A burn that did not take leaves a scanner that comes back ready all the same, on its old firmware.
+  PostStatus(row, app::LoadStringById(host, IDS_CHECK_VERSION));
+  if (!readVersions()) return fail(IDS_CHECK_STATUS_ERROR);
+  const std::wstring mainBoardText = FormatVersion(mainBoard);
+  app::ConsolePrint(host, L"[UpdateDevice]: MB Ver after the update: (%s)/ Panel Ver:(%s)\n", mainBoardText,
+                    panelText);
+  if (!IsLatestVersion(channel, mainBoard, panelText)) {
+    PostStatus(row, text::Format(app::LoadStringById(host, IDS_STILL_OLD_VERSION), mainBoardText));
+    return FALSE;
+  }
+  return TRUE;
 }

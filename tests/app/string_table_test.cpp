@@ -44,7 +44,7 @@ TEST_F(StringTableTest, EveryLanguageHasEveryIdWithTheEnglishPlaceholders) {
   EXPECT_EQ(seen, std::set<LANGID>(std::begin(tables), std::end(tables)));
   for (const LANGID language : tables) {
     int translated = 0;
-    for (UINT id = 201; id <= 265; ++id) {
+    for (UINT id = 201; id <= 266; ++id) {
       const std::wstring english = Load(0x0409, id);
       const std::wstring text = Load(language, id);
       EXPECT_FALSE(text.empty()) << "language " << language << " id " << id;
@@ -96,13 +96,15 @@ TEST_F(StringTableTest, TheThreadLanguageChoosesTheTable) {
 }
 
 TEST_F(StringTableTest, UnknownIdsGiveTheEmptyText) {
-  for (UINT id : {0u, 101u, 200u, 266u, 4000u}) EXPECT_EQ(Load(0x0409, id), L"") << id;
+  for (UINT id : {0u, 101u, 200u, 267u, 4000u}) EXPECT_EQ(Load(0x0409, id), L"") << id;
 }
 
 TEST_F(StringTableTest, FormattedEntries) {
   EXPECT_EQ(text::Format(Load(0x0409, IDS_BURN_PROGRESS), 37), L"Burning firmware... (37%)");
   EXPECT_EQ(text::Format(Load(0x0409, IDS_UPDATE_FAILED), Load(0x0409, IDS_DEVICE_NOT_FOUND)),
             L"Update Failed: Device Not Found!!  Please Check.");
+  EXPECT_EQ(text::Format(Load(0x0409, IDS_UPDATE_FAILED), text::Format(Load(0x0409, IDS_STILL_OLD_VERSION), L"0.60")),
+            L"Update Failed: The scanner still reports firmware version 0.60 after the update.");
   const std::wstring german = text::Format(Load(0x0407, IDS_BURN_PROGRESS), 37);
   EXPECT_NE(german.find(L"37%"), std::wstring::npos) << testing::PrintToString(german);
 }

@@ -149,6 +149,22 @@ TEST(Burn, PowerFaultsFreezeTheirPhase) {
     }
 }
 
+TEST(Burn, ABurnThatDoesNotTakeComesBackReadyOnTheOldVersion) {
+    emu::Scenario scenario = Timings();
+    scenario.faults.keepsOldFirmware = true;
+    emu::TessalineDevice device(scenario, 0);
+    WriteImage(device);
+    EXPECT_TRUE(device.LastImage().complete);
+    ExpectMoments(device, {
+                              {5000, P::Burning, true, 7, 50, 0, 60},
+                              {10000, P::Settling, true, 0, 0, 0, 60},
+                              {12000, P::Off, false, 0, 0, 0, 0},
+                              {16000, P::Booting, true, 4, 0, 0, 60},
+                              {19000, P::Updated, true, 0, 0, 0, 60},
+                              {900000, P::Updated, true, 0, 0, 0, 60},
+                          });
+}
+
 TEST(Burn, UnplugInAPhaseIsForGood) {
     const struct {
         P phase;
@@ -192,11 +208,14 @@ TEST(Burn, ChannelOpenedBeforeThePowerCycleIsDeadAfterIt) {
 TEST(Burn, ManualUnplugAndPlugKeepTheFirmwareReached) {
     const struct {
         uint64_t unplugAfterMs;
+        bool keepsOld;
         uint16_t fwInfoAfterPlug;
         uint32_t mainBoardAfterPlug;
-    } cases[] = {{5000, 0, 60}, {13000, 0, 68}};
+    } cases[] = {{5000, false, 0, 60}, {13000, false, 0, 68}, {13000, true, 0, 60}, {30000, true, 0, 60}};
     for (const auto& c : cases) {
-        emu::TessalineDevice device(Timings(), 0);
+        emu::Scenario scenario = Timings();
+        scenario.faults.keepsOldFirmware = c.keepsOld;
+        emu::TessalineDevice device(scenario, 0);
         WriteImage(device);
         device.Unplug(kWrittenAt + c.unplugAfterMs);
         EXPECT_FALSE(device.IsPresent(kWrittenAt + c.unplugAfterMs)) << "unplugged at +" << c.unplugAfterMs;

@@ -2,6 +2,8 @@
 // removes it), its image-class device record named "Scanner A", and a still-image service that stops in a
 // second.
 #pragma once
+#include <functional>
+
 #include "emulator/scenario.h"
 #include "emulator/tessaline_device.h"
 #include "sim/usbscan.h"
@@ -23,10 +25,12 @@ class ScannerTest : public WindowTest {
     const HANDLE stop = dialog.m_hStopThread.load();
     if (stop != nullptr) tool.host().kernel.WaitForSingleObject(stop, 200000);
   }
-  // Presses Update and waits until the update thread has ended (verdict posted, buttons given back).
-  void UpdateAndWait(CFWUpdateDlg& dialog, DWORD boundMs = 2000000) {
+  // Presses Update and waits until the update thread has ended (verdict posted, buttons given back);
+  // duringUpdate, when given, runs on the user's thread once the update thread has started.
+  void UpdateAndWait(CFWUpdateDlg& dialog, DWORD boundMs = 2000000, const std::function<void()>& duringUpdate = {}) {
     Press(IDC_UPDATE);
     WaitFor([&] { return dialog.m_slots[0].hUpdateThread.load() != nullptr; });
+    if (duringUpdate) duringUpdate();
     tool.host().kernel.WaitForSingleObject(dialog.m_slots[0].hUpdateThread.load(), boundMs);
   }
   const std::vector<std::wstring>& Shown() { return tool.windows().TextHistory(IDC_STATUS); }

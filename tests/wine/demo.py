@@ -51,9 +51,13 @@ def drive(run, checks):
         checks.abort(f"the update ends within {VERDICT_LIMIT_S} s", watch.seen)
     run.screenshot("succeeded", window)
     checks.equal("verdict", window.text(ids.STATUS), text(253))
+    read_back = common.version_read_back(run)
+    checks.startswith("the version read back, on the program's output", read_back,
+                      "[UpdateDevice]: MB Ver after the update: (0.68)")
     common.image_record(checks, run.emulator, "0x1005", 13633428, 505)
     common.close(run, checks, pid, watch)
     image = run.emulator.fields("image")
+    print(f"the program read back: {read_back}", flush=True)
     print(f"verdict: {window.text(ids.STATUS)!r}; the scanner received image {image.get('placeholder')} "
           f"(code {image.get('code')}, {image.get('received')} bytes) and runs {run.emulator.fields('status').get('mb')}",
           flush=True)
@@ -73,6 +77,7 @@ def follow(run):
     image = run.emulator.fields("image")
     received = "no firmware" if image.get("seen") != "1" else " ".join(f"{k}={v}" for k, v in image.items())
     print(f"the scanner received: {received}", flush=True)
+    print(f"the program read back: {common.version_read_back(run) or 'no version'}", flush=True)
 
 
 def main():

@@ -2,6 +2,7 @@
 from rig import gui as ids
 from rig.strings import text
 from rig.watch import StatusWatch
+from rig.wine import RIG_FOLDER
 
 # A READY scanner with the standard path (boot loader 0: image 501, code 0x0101). The burn outlasts the tool's
 # 6 s pause after the transfer so that progress shows; the scanner stays on 2 s after its burn so that the
@@ -72,6 +73,16 @@ def close(run, checks, pid, watch):
     checks.equal("stisvc (state, start type) after Close", run.gui.service("stisvc"), (SERVICE_RUNNING, AUTO_START))
     for name in SCAN_APP_LOCKS + (INSTANCE_LOCK,):
         checks.equal(f"lock {name} exists after Close", run.gui.mutex_exists(name), False)
+
+
+def version_read_back(rig):
+    """The program's console line with the version it read back after the update, or None. The program writes
+    its console lines to its standard output, which the rig sends to a file."""
+    output = rig.wine.drive_c(RIG_FOLDER, "run", "output.txt")
+    if not output.is_file():
+        return None
+    lines = output.read_text(encoding="utf-8", errors="replace").splitlines()
+    return next((line for line in lines if line.startswith("[UpdateDevice]: MB Ver after the update: (")), None)
 
 
 def burning(window):

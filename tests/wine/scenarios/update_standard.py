@@ -35,6 +35,8 @@ def run(rig, checks):
     if window is None:
         checks.abort(f"the update ends within {VERDICT_LIMIT_S} s", watch.seen)
     checks.equal("verdict", window.text(ids.STATUS), text(253))
+    checks.startswith("the version read back, on the program's output", common.version_read_back(rig),
+                      "[UpdateDevice]: MB Ver after the update: (0.68)")
     checks.equal("Update disabled after the update", window.enabled[ids.UPDATE], False)
     rig.screenshot("succeeded", window)
     checks.in_order("status texts of the update", watch.seen, [
