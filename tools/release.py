@@ -19,6 +19,7 @@ the version resource's comments and the program's "-d" console say so.
 import argparse
 import os
 import pathlib
+import re
 import shutil
 import subprocess
 import sys
@@ -34,7 +35,9 @@ import release_sign  # noqa: E402
 SOURCE = pathlib.Path(__file__).resolve().parents[1]
 PRESETS = {"x86": "win32", "x64": "win64"}  # the CMake preset of each architecture's program
 PLACEHOLDER_MARK = "-PLACEHOLDER-IMAGES"
-PLACEHOLDER_NOTICE_START = "Test build with placeholder firmware images"  # src/res/placeholder_notice.h
+# The version resource's comments of a placeholder build, from the header the resource script includes.
+PLACEHOLDER_NOTICE = re.search(r'#define FWU_PLACEHOLDER_NOTICE\s*\\?\s*"([^"]*)"',
+                               (SOURCE / "src" / "res" / "placeholder_notice.h").read_text()).group(1)
 
 REFUSED = 2  # exit status of a refusal, before anything is built or written
 
@@ -120,7 +123,7 @@ def check_program(program, images):
     if not version or texts.get("FileVersion") != version or texts.get("ProductVersion") != version:
         raise RuntimeError(f"{program}: the version resource disagrees with itself: {version}, {texts}")
     placeholder = not images
-    if texts.get("Comments", "").startswith(PLACEHOLDER_NOTICE_START) != placeholder:
+    if texts.get("Comments") != (PLACEHOLDER_NOTICE if placeholder else None):
         raise RuntimeError(f"{program}: its comments ({texts.get('Comments', 'none')!r}) do not match a "
                            f"{'placeholder' if placeholder else 'real'} release")
     for image_id, _ in check_firmware.IMAGES:
@@ -133,29 +136,13 @@ def check_program(program, images):
     return version
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("--placeholder-images", action="store_true",
-                        help="a test release with the generated placeholder images, named so")
-    parser.add_argument("--arch", action="append", choices=sorted(PRESETS),
-                        help="only this architecture (repeatable); default: both")
-    parser.add_argument("--dist", default=str(SOURCE / "dist"), help="where the release goes (dist/)")
-    args = parser.parse_args()
-    arches = sorted(set(args.arch or PRESETS), key=list(PRESETS).index)
-    try:
-        firmware, images = firmware_folder(args.placeholder_images)
-        signer = signing()
-        epoch = source_date()
-    except Refused as refusal:
-        print(f"release refused: {refusal}", file=sys.stderr)
-        return REFUSED
-
+def make(arches, firmware, images, signer, epoch, dist):
+    """Builds, checks, signs and packs each architecture, then puts the release into `dist`."""
     note_uncommitted_changes()
     print(f"release: {' and '.join(arches)}, "
           f"{'placeholder images' if firmware is None else f'firmware images from {firmware}'}, "
           f"{'signed' if signer else 'unsigned'}, source date {epoch}", flush=True)
     mark = PLACEHOLDER_MARK if firmware is None else ""
-    dist = pathlib.Path(args.dist).resolve()
     dist.mkdir(parents=True, exist_ok=True)
     with tempfile.TemporaryDirectory(prefix=".release-", dir=dist) as staging:
         staging = pathlib.Path(staging)
@@ -189,6 +176,30 @@ def main():
     print((dist / f"SHA256SUMS{mark}").read_text(), end="")
     print(f"release: written to {dist}")
     return 0
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--placeholder-images", action="store_true",
+                        help="a test release with the generated placeholder images, named so")
+    parser.add_argument("--arch", action="append", choices=sorted(PRESETS),
+                        help="only this architecture (repeatable); default: both")
+    parser.add_argument("--dist", default=str(SOURCE / "dist"), help="where the release goes (dist/)")
+    args = parser.parse_args()
+    arches = sorted(set(args.arch or PRESETS), key=list(PRESETS).index)
+    try:
+        firmware, images = firmware_folder(args.placeholder_images)
+        signer = signing()
+        epoch = source_date()
+    except Refused as refusal:
+        print(f"release refused: {refusal}", file=sys.stderr)
+        return REFUSED
+
+    try:
+        return make(arches, firmware, images, signer, epoch, pathlib.Path(args.dist).resolve())
+    except (RuntimeError, subprocess.CalledProcessError) as failure:
+        print(f"release failed: {failure}", file=sys.stderr)
+        return 1
 
 
 if __name__ == "__main__":
