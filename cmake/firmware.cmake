@@ -1,29 +1,26 @@
 # The three firmware images the program carries as resources "BINARY" 501, 504 and 505. The maker's images come
 # from FWU_FIRMWARE_DIR (fw501.bin, fw504.bin, fw505.bin); without it, deterministic placeholders of the same
-# sizes are generated at build time by a host-built tool. Nothing of either is committed.
+# sizes are generated at build time by a host-built tool, and the program says so (FWU_PLACEHOLDER_IMAGES).
+# Nothing of either is committed.
 set(FWU_FIRMWARE_OUT ${FWU_GEN_DIR}/firmware)
 set(FWU_FIRMWARE_FILES ${FWU_FIRMWARE_OUT}/fw501.bin ${FWU_FIRMWARE_OUT}/fw504.bin ${FWU_FIRMWARE_OUT}/fw505.bin)
 file(MAKE_DIRECTORY ${FWU_FIRMWARE_OUT})
 
 if(FWU_FIRMWARE_DIR)
-  foreach(image 501:8388608 504:8388608 505:13633428)
-    string(REPLACE ":" ";" parts ${image})
-    list(GET parts 0 id)
-    list(GET parts 1 expected)
-    set(source ${FWU_FIRMWARE_DIR}/fw${id}.bin)
-    if(NOT EXISTS ${source})
-      message(FATAL_ERROR "firmware image ${source} is missing")
-    endif()
-    file(SIZE ${source} actual)
-    if(NOT actual EQUAL expected)
-      message(FATAL_ERROR "firmware image ${source} has ${actual} bytes, expected ${expected}")
-    endif()
-  endforeach()
+  # Checked when configuring, so a wrong folder stops at once with the reason, and again when the images are
+  # taken, so one changed since then is never embedded unchecked: there, exact sizes, readable, neither the
+  # generated placeholder nor one byte repeated (tools/check_firmware.py).
+  set(check ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/check_firmware.py)
+  execute_process(COMMAND ${check} ${FWU_FIRMWARE_DIR} RESULT_VARIABLE refused ERROR_VARIABLE why)
+  if(refused)
+    message(FATAL_ERROR "${why}")
+  endif()
+  set(images ${FWU_FIRMWARE_DIR}/fw501.bin ${FWU_FIRMWARE_DIR}/fw504.bin ${FWU_FIRMWARE_DIR}/fw505.bin)
   add_custom_command(OUTPUT ${FWU_FIRMWARE_FILES}
-    COMMAND ${CMAKE_COMMAND} -E copy ${FWU_FIRMWARE_DIR}/fw501.bin ${FWU_FIRMWARE_DIR}/fw504.bin
-            ${FWU_FIRMWARE_DIR}/fw505.bin ${FWU_FIRMWARE_OUT}
-    DEPENDS ${FWU_FIRMWARE_DIR}/fw501.bin ${FWU_FIRMWARE_DIR}/fw504.bin ${FWU_FIRMWARE_DIR}/fw505.bin
-    COMMENT "Taking the firmware images from ${FWU_FIRMWARE_DIR}")
+    COMMAND ${check} ${FWU_FIRMWARE_DIR} --copy-to ${FWU_FIRMWARE_OUT}
+    DEPENDS ${images} ${CMAKE_SOURCE_DIR}/tools/check_firmware.py
+    COMMENT "Checking and taking the firmware images from ${FWU_FIRMWARE_DIR}")
+  set(FWU_PLACEHOLDER_IMAGES OFF)
 else()
   # The generator runs on the build machine, also when the program is cross-compiled.
   find_program(FWU_HOST_CXX NAMES g++ c++ REQUIRED NO_CMAKE_FIND_ROOT_PATH)
@@ -38,5 +35,6 @@ else()
     COMMAND ${generator} ${FWU_FIRMWARE_OUT}
     DEPENDS ${generator}
     COMMENT "Generating placeholder firmware images")
+  set(FWU_PLACEHOLDER_IMAGES ON)
 endif()
 add_custom_target(fwu_firmware DEPENDS ${FWU_FIRMWARE_FILES})

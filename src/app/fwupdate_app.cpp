@@ -40,4 +40,5 @@ void CFWUpdateApp::OpenConsoleIfAsked() {
   if (commandLine == nullptr || std::wstring_view(commandLine).find(L"-d") == std::wstring_view::npos) return;
   host.console.AllocConsole();
   host.console.ReopenStandardStreams(L"CONOUT$", L"w");
+  if (*m_szBuildNotice != L'\0') host.console.WriteOut(m_szBuildNotice);
 }

@@ -6,9 +6,15 @@
 inline constexpr const wchar_t* kSingleInstanceMutexName = L"Global\\KAVREL_FFUT_APP_MUTEX";
 
 class CFWUpdateApp : public CWinApp {
+ public:
+  // `buildNotice`: a line the build has to say about itself, shown first on the "-d" console; empty for none.
+  explicit CFWUpdateApp(const wchar_t* buildNotice = L"") : m_szBuildNotice(buildNotice) {}
+
  protected:
   BOOL InitInstance() override;
 
  private:
   void OpenConsoleIfAsked();
+
+  const wchar_t* m_szBuildNotice;
 };

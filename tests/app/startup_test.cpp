@@ -92,6 +92,30 @@ TEST_F(StartupTest, TheDebugSwitchOpensTheConsole) {
   }
 }
 
+// A build with placeholder firmware images says so first on the console; nothing is written without one.
+TEST_F(StartupTest, TheBuildNoticeIsTheConsolesFirstLine) {
+  const wchar_t* notice = L"[Build] Test build with placeholder firmware images\n";
+  struct Case {
+    const wchar_t* buildNotice;
+    const wchar_t* commandLine;
+    bool noticeFirst;
+  };
+  const Case cases[] = {
+      {notice, L"FWUpdate.exe -d", true},
+      {notice, L"FWUpdate.exe", false},
+      {L"", L"FWUpdate.exe -d", false},
+  };
+  for (const auto& c : cases) {
+    sim::Process tool(world, {.commandLine = c.commandLine});
+    UserCloses(tool);
+    CFWUpdateApp app(c.buildNotice);
+    app.Run(tool.host());
+    const std::wstring& output = tool.console().Output();
+    EXPECT_EQ(output.rfind(notice, 0) == 0, c.noticeFirst) << testing::PrintToString(output);
+    EXPECT_EQ(output.find(L"[Build]") != std::wstring::npos, c.noticeFirst) << testing::PrintToString(output);
+  }
+}
+
 TEST_F(StartupTest, ARefusedCopyWithTheSwitchStillOpensItsConsole) {
   sim::Process first(world);
   first.host().kernel.CreateMutexW(nullptr, TRUE, kSingleInstanceMutexName);
