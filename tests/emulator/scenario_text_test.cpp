@@ -23,6 +23,7 @@ TEST(ScenarioText, FieldsRoundTrip) {
         {"burn-ms", "123456", "123456"},
         {"keep-bytes", "yes", "1"},
         {"never-off", "off", "0"},
+        {"burn-forever", "yes", "1"},
         {"burn-error", "0x7001", "0x7001"},
         {"burn-fwinfo", "6", "0x6"},
         {"burn-fwinfo", "none", "none"},
