@@ -298,7 +298,11 @@ void Windows::PostCommand(int id) { PostDialogMessage(WM_COMMAND, static_cast<WP
 
 void Windows::PostDialogMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   queue_.push_back([this, message, wParam, lParam] {
-    if (!dialogs_.empty()) Top().events->OnDialogMessage(Top().hwnd, message, wParam, lParam);
+    if (dialogs_.empty()) return;
+    const INT_PTR handled = Top().events->OnDialogMessage(Top().hwnd, message, wParam, lParam);
+    // The default dialog procedure answers a WM_CLOSE the dialog left to it with the cancel command, posted
+    // whatever the state of the Cancel button (Wine's DefDlgProc does so).
+    if (!handled && message == WM_CLOSE) PostCommand(IDCANCEL);
   });
 }
 

@@ -83,7 +83,8 @@ class Windows final : public plat::IWindows {
   // returns the dialog's answer: its message result when it handled the message, else the default.
   LRESULT SendToDialog(UINT message, WPARAM wParam, LPARAM lParam, LRESULT defaultResult);
 
-  // Posts a message to the dialog, handled when the window's thread gets to it (a button press, a key).
+  // Posts a message to the dialog, handled when the window's thread gets to it (a button press, a key). A
+  // WM_CLOSE the dialog does not handle becomes the cancel command, as the default dialog procedure makes it.
   void PostCommand(int id);
   void PostDialogMessage(UINT message, WPARAM wParam, LPARAM lParam);
   // On the window's thread: serves the queue until done() holds or the virtual bound passes.
