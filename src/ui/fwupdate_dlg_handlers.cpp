@@ -100,9 +100,10 @@ void CFWUpdateDlg::OnUpdate() {
   }
 }
 
+// The handle stays in the slot while it is waited for, as the cancel thread's waits leave theirs.
 void CFWUpdateDlg::WaitForEarlierUpdateThread() {
   plat::Host& host = Host();
-  const HANDLE earlier = m_slots[0].hUpdateThread.exchange(nullptr);
+  const HANDLE earlier = m_slots[0].hUpdateThread.load();
   if (earlier == nullptr) return;
   for (int step = 0; step < 100; ++step) {
     const DWORD result = host.kernel.WaitForSingleObject(earlier, 1000);
@@ -117,7 +118,8 @@ void CFWUpdateDlg::WaitForEarlierUpdateThread() {
     }
     break;
   }
-  host.kernel.CloseHandle(earlier);
+  HANDLE expected = earlier;
+  if (m_slots[0].hUpdateThread.compare_exchange_strong(expected, nullptr)) host.kernel.CloseHandle(earlier);
 }
 
 void CFWUpdateDlg::OnClose() {

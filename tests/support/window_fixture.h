@@ -15,7 +15,9 @@ class WindowTest : public testing::Test {
   void SetUp() override { world.scheduler().AdoptCurrentThread(); }
 
   // Opens the main window, runs user() on a user thread, and presses Close afterwards unless the user did.
-  void Run(const std::function<void(CFWUpdateDlg&)>& user) {
+  // With settleMs the dialog stays that much longer after the window has ended: a thread that outlives the
+  // window then shows in what it leaves behind rather than by touching a dialog that has gone.
+  void Run(const std::function<void(CFWUpdateDlg&)>& user, uint64_t settleMs = 0) {
     CFWUpdateDlg dialog(tool.host());
     world.scheduler().Spawn([&] {
       WaitFor([&] { return tool.windows().IsOpen(); });
@@ -23,6 +25,7 @@ class WindowTest : public testing::Test {
       if (tool.windows().IsOpen() && dialog.m_hCancelThread.load() == nullptr) tool.windows().PostCommand(IDCANCEL);
     });
     dialog.DoModal();
+    if (settleMs != 0) world.scheduler().Sleep(settleMs);
   }
 
   bool WaitFor(const std::function<bool()>& condition, uint64_t boundMs = 10000) {
