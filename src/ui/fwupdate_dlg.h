@@ -84,6 +84,7 @@ class CFWUpdateDlg : public CDialogEx {
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
 
  private:
+  bool Closing() const;
   void OnUpdate();
   void OnClose();
   void OnSearchDevice();
