@@ -1,5 +1,5 @@
 // The stop thread: stops and disables the still-image service off the window's thread, then runs the device
-// search unless the user has pressed Close meanwhile.
+// search unless the user has pressed Close or the session is ending meanwhile.
 #include <memory>
 
 #include "app/console_log.h"
@@ -20,7 +20,10 @@ DWORD WINAPI Thread_CloseWIA(LPVOID parameter) {
   app::ApplyConfiguredLanguage(host);
   app::ConsolePrint(host, L"[Thread][Create Event %d] Closed WIA Start!!\n", event);
   CWIAControl wia(host);
-  if (!wia.Stop()) {
+  const BOOL stopped = wia.Stop(&dialog->m_disableGate);
+  if (dialog->m_disableGate.IsShut()) {
+    // The session is ending: the window has given the service back, and nothing more is shown or searched.
+  } else if (!stopped) {
     dialog->SetStatusText(app::LoadStringById(host, IDS_CLOSE_WIA_FAILED));
   } else if (dialog->m_hCancelThread.load() == nullptr) {
     dialog->GetDeviceStatus(1, event);
