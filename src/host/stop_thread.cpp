@@ -20,12 +20,9 @@ DWORD WINAPI Thread_CloseWIA(LPVOID parameter) {
   app::ApplyConfiguredLanguage(host);
   app::ConsolePrint(host, L"[Thread][Create Event %d] Closed WIA Start!!\n", event);
   CWIAControl wia(host);
-  const BOOL stopped = wia.Stop(&dialog->m_disableGate);
-  if (dialog->m_disableGate.IsShut()) {
-    // The session is ending: the window has given the service back, and nothing more is shown or searched.
-  } else if (!stopped) {
+  if (!wia.Stop(&dialog->m_disableGate)) {
     dialog->SetStatusText(app::LoadStringById(host, IDS_CLOSE_WIA_FAILED));
-  } else if (dialog->m_hCancelThread.load() == nullptr) {
+  } else if (dialog->m_hCancelThread.load() == nullptr && !dialog->m_disableGate.IsShut()) {
     dialog->GetDeviceStatus(1, event);
   }
   app::ConsolePrint(host, L"[Thread][Create Event %d] Closed WIA finish!!\n", event);

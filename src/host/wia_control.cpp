@@ -141,7 +141,7 @@ BOOL CWIAControl::Stop(DisableGate* gate) {
       }
     }
   }
-  if (gate != nullptr && !gate->BeginDisable()) return FALSE;
+  if (gate != nullptr && !gate->BeginDisable()) return result;  // the session is ending: no disable any more
   const BOOL disabled = SetStartType(SERVICE_DISABLED);
   if (gate != nullptr) gate->EndDisable();
   return disabled && result;

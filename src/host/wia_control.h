@@ -20,7 +20,7 @@ class CWIAControl {
   // Makes the start type equal to the low 8 bits of startType.
   BOOL SetStartType(DWORD startType);
   // Stops a running service within 60000 ms, then disables it (even when the stop failed). With a gate, the
-  // disable goes through it: false, with the start type left alone, once the gate is shut.
+  // disable goes through it; once the gate is shut the start type is left alone and the result is the stop's.
   BOOL Stop(DisableGate* gate = nullptr);
   // Sets automatic start and starts a stopped service, waiting at most 60000 ms for it to run.
   BOOL Start();
