@@ -4,6 +4,7 @@
 // byte, with the code its boot loader and path call for, and be back and ready.
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@ namespace simulation {
 
 struct ObserverRecord {
   int successes = 0;
+  std::optional<uint64_t> cancelStartedAtMs;  // the Close handler started the cancel thread
   std::vector<std::string> falseSuccesses;
 };
 

@@ -245,6 +245,10 @@ WorldPlan MakeWorldPlan(uint64_t seed) {
   plan.service = DrawService(rng);
   plan.holders = DrawHolders(rng);
   plan.user = DrawUser(rng);
+  // From a stream of their own, so that what is drawn above stays as it was for every seed.
+  Rng more(seed ^ 0xA5A5C3C3F0F00F0Full);
+  plan.scanner.scenario.faults.burnsForever = more.Percent(4);
+  plan.intruders = DrawIntruders(more);
   return plan;
 }
 
