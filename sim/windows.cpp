@@ -12,6 +12,7 @@ bool Windows::OnWindowThread() const { return state_.world.scheduler().CurrentTh
 
 LRESULT Windows::SendToDialog(UINT message, WPARAM wParam, LPARAM lParam, LRESULT defaultResult) {
   return Send([this, message, wParam, lParam, defaultResult]() -> LRESULT {
+    if (dialogs_.empty()) return 0;  // the window has gone: a send to a destroyed window answers 0
     messageResult_ = defaultResult;
     const INT_PTR handled = Top().events->OnDialogMessage(Top().hwnd, message, wParam, lParam);
     return handled ? messageResult_ : defaultResult;

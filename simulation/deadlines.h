@@ -36,6 +36,9 @@ inline constexpr uint64_t kUpdateMs = 100000 + 1000 + kStopThreadMs  // the serv
 // followed by a 1000 ms sleep), then the service start.
 inline constexpr uint64_t kCancelMs = 100 * 1000 + 100 * 2000 + kServiceWaitMs + 1000;
 
+// After the session has ended the tool's threads finish what they were doing: an update, and a stop thread.
+inline constexpr uint64_t kAfterSessionEndMs = kUpdateMs + kStopThreadMs;
+
 // How long the user waits for a button that is disabled: an update, or the search and stop threads, end.
 inline constexpr uint64_t kPatienceMs = kUpdateMs + kStopThreadMs;
 

@@ -49,7 +49,9 @@ class Intruder {
   void EndSession(const CueAt& at) {
     if (!WaitForCue(at)) return;
     trace_.Add(scheduler_.Now(), "Windows asks whether the session may end");
-    if (windows_.SendToDialog(WM_QUERYENDSESSION, 0, 0, TRUE) == FALSE) {
+    const LRESULT mayEnd = windows_.SendToDialog(WM_QUERYENDSESSION, 0, 0, TRUE);
+    if (!windows_.IsOpen()) return;  // the tool has ended meanwhile
+    if (mayEnd == FALSE) {
       trace_.Add(scheduler_.Now(), "the tool holds off the end of the session; the user cancels it");
       windows_.SendToDialog(WM_ENDSESSION, FALSE, 0, 0);
       return;
@@ -60,7 +62,7 @@ class Intruder {
     record_.sessionEndedAtMs = answered;
     record_.startTypeWhenAnswered = service_ != nullptr ? service_->startType : 0;
     trace_.Add(answered, "the session ends: Windows may end the tool at any moment from here on");
-    WatchUntilTheToolsThreadsEnd(answered + kUpdateMs + kStopThreadMs);
+    WatchUntilTheToolsThreadsEnd(answered + kAfterSessionEndMs);
     record_.killed = true;
     trace_.Add(scheduler_.Now(), "Windows ends the tool");
   }

@@ -19,7 +19,7 @@ bool EndedBySession(const RunFacts& f) { return f.intruders.killed && !f.ended; 
 void CheckEnd(const RunFacts& f, Failures& out) {
   if (EndedBySession(f)) {
     if (!f.intruders.toolThreadsEnded) {
-      out.push_back("threads of the tool still ran " + std::to_string(kUpdateMs + kStopThreadMs) +
+      out.push_back("threads of the tool still ran " + std::to_string(kAfterSessionEndMs) +
                     " ms after the session ended");
     }
     return;

@@ -22,7 +22,7 @@ uint64_t SchedulerSeed(uint64_t seed) { return seed * 0x9E3779B97F4A7C15ull + 0x
 uint64_t HardBound(const WorldPlan& plan) {
   uint64_t bound = kPatienceMs + kCancelMs + 10000;
   for (const UserStep& step : plan.user) bound += step.afterMs + kPatienceMs + 3 * (120000 + kPatienceMs);
-  if (plan.intruders.sessionEnd) bound += kUpdateMs + kStopThreadMs;
+  if (plan.intruders.sessionEnd) bound += kAfterSessionEndMs;
   return bound;
 }
 
