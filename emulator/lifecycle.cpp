@@ -1,5 +1,6 @@
 #include "emulator/lifecycle.h"
 
+#include <algorithm>
 #include <array>
 #include <limits>
 
@@ -63,6 +64,10 @@ Schedule BuildSchedule(const Scenario& scenario, const LifeAnchors& anchors) {
             return schedule;
         }
     }
+    if (faults.burnsForever) {
+        schedule.Add(LifePhase::Burning, burnStart, kForever);
+        return schedule;
+    }
     schedule.Add(LifePhase::Burning, burnStart, burnEnd);
     const uint64_t offAt = After(burnEnd, scenario.readyBeforeOffMs, faults.neverPowersOff);
     schedule.Add(LifePhase::Settling, burnEnd, offAt);
@@ -94,7 +99,8 @@ std::optional<uint64_t> UnplugMoment(const Scenario& scenario, const Schedule& s
 
 void FillBurn(const Scenario& scenario, uint64_t elapsedMs, LifeState& state) {
     const Faults& faults = scenario.faults;
-    state.burnPercent = PercentAt(scenario, elapsedMs);
+    // A burn that never ends never reports its end either.
+    state.burnPercent = std::min<uint8_t>(PercentAt(scenario, elapsedMs), 99);
     state.fwInfo = proto::kFwUpdate;
     if (faults.burnFwInfo && state.burnPercent >= faults.burnFwInfoAtPercent) {
         state.fwInfo = *faults.burnFwInfo;

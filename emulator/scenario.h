@@ -12,7 +12,8 @@ namespace emu {
 
 // The device's own life, as a sequence of phases on the caller's clock.
 //   Idle      before any firmware write: FWInfo = Scenario::fwInfo, versions as set.
-//   Burning   from the end of an accepted firmware write, burnMs long: FWInfo 7, BurnPercent 0..99.
+//   Burning   from the end of an accepted firmware write, burnMs long (for ever with burnsForever): FWInfo 7,
+//             BurnPercent 0..99.
 //   Halted    a burn stopped by kBurnFailedError: FWInfo 7, BurnPercent frozen, never powers off.
 //   Settling  burn finished, readyBeforeOffMs long: FWInfo 0, still the old versions.
 //   Off       offMs long: absent, every open fails.
@@ -47,6 +48,7 @@ struct Faults {
     // An FWInfo other than 7 reported during the burn from BurnPercent `burnFwInfoAtPercent` on.
     std::optional<uint16_t> burnFwInfo;
     uint8_t burnFwInfoAtPercent = 0;
+    bool burnsForever = false;    // Burning lasts for ever; BurnPercent stops at 99
     bool neverPowersOff = false;  // Settling lasts for ever
     bool neverComesBack = false;  // Off lasts for ever
     bool staysBusy = false;       // Booting lasts for ever

@@ -47,6 +47,7 @@ constexpr std::array<Field, 28> kFields{{
     {{"burn-error-at", "BurnPercent from which burn-error is reported"}, Style::Decimal, [](Scenario& s) -> Ref { return &s.faults.burnErrorAtPercent; }},
     {{"burn-fwinfo", "FWInfo reported instead of 7 during the burn, or none"}, Style::Hex, [](Scenario& s) -> Ref { return &s.faults.burnFwInfo; }},
     {{"burn-fwinfo-at", "BurnPercent from which burn-fwinfo is reported"}, Style::Decimal, [](Scenario& s) -> Ref { return &s.faults.burnFwInfoAtPercent; }},
+    {{"burn-forever", "keep burning for ever, BurnPercent stopping at 99"}, Style::Decimal, [](Scenario& s) -> Ref { return &s.faults.burnsForever; }},
     {{"never-off", "stay READY after the burn, never power off"}, Style::Decimal, [](Scenario& s) -> Ref { return &s.faults.neverPowersOff; }},
     {{"never-back", "never power on again"}, Style::Decimal, [](Scenario& s) -> Ref { return &s.faults.neverComesBack; }},
     {{"stays-busy", "stay BUSY after power-on"}, Style::Decimal, [](Scenario& s) -> Ref { return &s.faults.staysBusy; }},

@@ -151,6 +151,11 @@ bool Scheduler::IsFinished(int thread) const {
   return ThreadById(thread).state == State::kFinished;
 }
 
+int Scheduler::ThreadCount() const {
+  std::lock_guard lock(mutex_);
+  return static_cast<int>(threads_.size());
+}
+
 size_t Scheduler::LiveThreads() const {
   std::lock_guard lock(mutex_);
   size_t live = 0;

@@ -45,6 +45,8 @@ class Scheduler {
 
   int CurrentThread() const { return current_; }
   bool IsFinished(int thread) const;
+  // Every thread made so far, finished or not: their ids run from 1 to this.
+  int ThreadCount() const;
   size_t LiveThreads() const;
 
  private:

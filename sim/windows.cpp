@@ -12,6 +12,7 @@ bool Windows::OnWindowThread() const { return state_.world.scheduler().CurrentTh
 
 LRESULT Windows::SendToDialog(UINT message, WPARAM wParam, LPARAM lParam, LRESULT defaultResult) {
   return Send([this, message, wParam, lParam, defaultResult]() -> LRESULT {
+    if (dialogs_.empty()) return 0;  // the window has gone: a send to a destroyed window answers 0
     messageResult_ = defaultResult;
     const INT_PTR handled = Top().events->OnDialogMessage(Top().hwnd, message, wParam, lParam);
     return handled ? messageResult_ : defaultResult;
@@ -298,7 +299,11 @@ void Windows::PostCommand(int id) { PostDialogMessage(WM_COMMAND, static_cast<WP
 
 void Windows::PostDialogMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   queue_.push_back([this, message, wParam, lParam] {
-    if (!dialogs_.empty()) Top().events->OnDialogMessage(Top().hwnd, message, wParam, lParam);
+    if (dialogs_.empty()) return;
+    const INT_PTR handled = Top().events->OnDialogMessage(Top().hwnd, message, wParam, lParam);
+    // The default dialog procedure answers a WM_CLOSE the dialog left to it with the cancel command, posted
+    // whatever the state of the Cancel button (Wine's DefDlgProc does so).
+    if (!handled && message == WM_CLOSE) PostCommand(IDCANCEL);
   });
 }
 

@@ -80,10 +80,12 @@ class Windows final : public plat::IWindows {
   IconPosition LastIconDrawnAt() const { return lastIconAt_; }
   int WindowThread() const { return windowThread_; }
   // Sends a message to the main dialog as the system does (synchronously, served by the window's thread) and
-  // returns the dialog's answer: its message result when it handled the message, else the default.
+  // returns the dialog's answer: its message result when it handled the message, else the default; 0 once the
+  // window has gone.
   LRESULT SendToDialog(UINT message, WPARAM wParam, LPARAM lParam, LRESULT defaultResult);
 
-  // Posts a message to the dialog, handled when the window's thread gets to it (a button press, a key).
+  // Posts a message to the dialog, handled when the window's thread gets to it (a button press, a key). A
+  // WM_CLOSE the dialog does not handle becomes the cancel command, as the default dialog procedure makes it.
   void PostCommand(int id);
   void PostDialogMessage(UINT message, WPARAM wParam, LPARAM lParam);
   // On the window's thread: serves the queue until done() holds or the virtual bound passes.

@@ -52,14 +52,18 @@ void Bystanders::StartServiceMeddler(sim::SimService& service, const std::vector
       scheduler.Sleep(at);
       trace_.Add(scheduler.Now(), "another program sets stisvc to automatic start and starts it");
       service.startType = SERVICE_AUTO_START;
-      if (service.state != SERVICE_STOPPED) return;
-      service.state = SERVICE_START_PENDING;
-      service.targetState = SERVICE_RUNNING;
-      service.transitionAt = scheduler.Now() + 500;
-      service.waitHint = 1000;
-      service.checkPoint = 1;
+      StartAsAnotherProgram(service, scheduler.Now());
     });
   }
+}
+
+void StartAsAnotherProgram(sim::SimService& service, uint64_t nowMs) {
+  if (service.state != SERVICE_STOPPED) return;
+  service.state = SERVICE_START_PENDING;
+  service.targetState = SERVICE_RUNNING;
+  service.transitionAt = nowMs + 500;
+  service.waitHint = 1000;
+  service.checkPoint = 1;
 }
 
 bool Bystanders::Holds(const std::wstring& name, int session) const {

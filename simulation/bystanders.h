@@ -34,4 +34,7 @@ class Bystanders {
   std::vector<std::unique_ptr<App>> apps_;
 };
 
+// Starts a stopped service as another program does (it is set to automatic start first by the caller).
+void StartAsAnotherProgram(sim::SimService& service, uint64_t nowMs);
+
 }  // namespace simulation

@@ -12,18 +12,36 @@ namespace {
 
 using Failures = std::vector<std::string>;
 
-// The tool ends only through Close and the cancel thread, and within the cancel thread's bound.
+bool EndedBySession(const RunFacts& f) { return f.intruders.killed && !f.ended; }
+
+// The tool ends only through a Close command and the cancel thread, within the cancel thread's bound; or Windows
+// ends it after the session has ended, once its threads are done.
 void CheckEnd(const RunFacts& f, Failures& out) {
+  if (EndedBySession(f)) {
+    if (!f.intruders.toolThreadsEnded) {
+      out.push_back("threads of the tool still ran " + std::to_string(kAfterSessionEndMs) +
+                    " ms after the session ended");
+    }
+    return;
+  }
   if (!f.ended) {
     out.push_back("the tool did not end within " + std::to_string(f.boundMs) + " ms" +
                   (f.user.gaveUp.empty() ? std::string() : " (" + f.user.gaveUp + ")"));
     return;
   }
-  if (!f.user.closePressedAtMs) {
-    out.push_back("the window ended at " + std::to_string(f.endedAtMs) + " ms without Close being pressed");
+  // Close pressed, or Escape, command 2 or WM_CLOSE, which need no enabled button.
+  const auto& messages = f.intruders.closeMessagesAtMs;
+  const bool closeCommand = f.user.closePressedAtMs ||
+                            std::any_of(messages.begin(), messages.end(), [&](uint64_t at) { return at <= f.endedAtMs; });
+  if (!closeCommand) {
+    out.push_back("the window ended at " + std::to_string(f.endedAtMs) + " ms without a Close command");
     return;
   }
-  const uint64_t closing = f.endedAtMs - *f.user.closePressedAtMs;
+  if (!f.observer.cancelStartedAtMs) {
+    out.push_back("the window ended at " + std::to_string(f.endedAtMs) + " ms without a cancel thread");
+    return;
+  }
+  const uint64_t closing = f.endedAtMs - *f.observer.cancelStartedAtMs;
   if (closing > kCancelMs) {
     out.push_back("the tool took " + std::to_string(closing) + " ms after Close to end, more than " +
                   std::to_string(kCancelMs));
@@ -51,10 +69,30 @@ bool WasShown(const RunFacts& f, unsigned id) {
   return std::find(shown.begin(), shown.end(), f.book.Entry(id)) != shown.end();
 }
 
+// Windows may end the tool at any moment once it has answered WM_ENDSESSION, and starting the service is left to
+// the next boot: from the answer on stisvc is set to automatic start, for as long as any thread of the tool runs
+// (or text 227 was shown).
+void CheckServiceAtSessionEnd(const RunFacts& f, Failures& out) {
+  if (WasShown(f, 227)) return;
+  if (f.service == nullptr) {
+    out.push_back("the machine has no stisvc, and text 227 was not shown at the end of the session");
+    return;
+  }
+  if (f.intruders.startTypeWhenAnswered != SERVICE_AUTO_START) {
+    out.push_back("when the tool let the session end stisvc had start type " +
+                  std::to_string(f.intruders.startTypeWhenAnswered) + ", and text 227 was not shown");
+  }
+  if (f.intruders.startTypeLeftAutomaticAtMs) {
+    out.push_back("after the session ended stisvc was set to start type " + std::to_string(f.service->startType) +
+                  " at " + std::to_string(*f.intruders.startTypeLeftAutomaticAtMs) + " ms");
+  }
+}
+
 // Automatic start and running, or text 227. One exception, which no tool can help: a service whose stop takes
 // longer than the 60000 ms the tool waits (text 226, "restart your computer") is still stopping when the
 // cancel thread looks, so nothing starts it; its automatic start brings it back with Windows.
 void CheckService(const RunFacts& f, Failures& out) {
+  if (f.intruders.sessionEndedAtMs) CheckServiceAtSessionEnd(f, out);
   if (!f.ended || WasShown(f, 227)) return;
   if (f.service == nullptr) {
     out.push_back("the machine has no stisvc, and text 227 was not shown");
@@ -71,7 +109,9 @@ void CheckService(const RunFacts& f, Failures& out) {
                 ", and text 227 was not shown");
 }
 
+// A program that Windows ends has its handles closed, its locks with them: only a tool that ended itself is checked.
 void CheckLocks(const RunFacts& f, Failures& out) {
+  if (EndedBySession(f)) return;
   const int session = f.tool.options().session;
   if (f.world.IsNameInUse(kSingleInstanceMutexName, session)) out.push_back("the single-instance lock is held");
   const bool named = f.plan.record.kind == RecordKind::Named || f.plan.record.kind == RecordKind::LongName;
@@ -84,9 +124,23 @@ void CheckLocks(const RunFacts& f, Failures& out) {
   }
 }
 
+void CheckDeviceUse(sim::UsbBus& bus, Failures& out) {
+  for (const std::string& violation : bus.Violations()) out.push_back("usbscan: " + violation);
+  if (bus.CutTransactions() != 0) {
+    out.push_back(std::to_string(bus.CutTransactions()) +
+                  " scanner transactions were cut by another channel's requests (two threads talked to it at once)");
+  }
+}
+
+// Handles and the machine's state that a program that ends by itself must have given back; Windows closes them
+// for one it ends.
 void CheckHandles(const RunFacts& f, Failures& out) {
   sim::Process& tool = f.tool;
   sim::UsbBus& bus = f.world.usb();
+  if (EndedBySession(f)) {
+    CheckDeviceUse(bus, out);
+    return;
+  }
   const std::pair<const char*, size_t> counts[] = {
       {"kernel and device handles", tool.OpenHandles()},
       {"service handles", tool.services().OpenHandles()},
@@ -100,11 +154,7 @@ void CheckHandles(const RunFacts& f, Failures& out) {
   for (const auto& [what, count] : counts) {
     if (count != 0) out.push_back(std::to_string(count) + " " + what + " left open after exit");
   }
-  for (const std::string& violation : bus.Violations()) out.push_back("usbscan: " + violation);
-  if (bus.CutTransactions() != 0) {
-    out.push_back(std::to_string(bus.CutTransactions()) +
-                  " scanner transactions were cut by another channel's requests (two threads talked to it at once)");
-  }
+  CheckDeviceUse(bus, out);
   if (tool.power().SystemRequired()) out.push_back("a thread still keeps the machine awake after exit");
   if (tool.power().BlockReason()) out.push_back("the end of the session is still held off after exit");
 }

@@ -6,6 +6,7 @@
 
 #include "sim/process.h"
 #include "simulation/bystanders.h"
+#include "simulation/intruders.h"
 #include "simulation/observer.h"
 #include "simulation/text_book.h"
 #include "simulation/user_actor.h"
@@ -22,6 +23,7 @@ struct RunFacts {
   const UserRecord& user;
   const ObserverRecord& observer;
   const Bystanders& bystanders;
+  const IntruderRecord& intruders;
   bool ended = false;
   uint64_t endedAtMs = 0;
   uint64_t boundMs = 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
 #include "emulator/placeholder_image.h"
 #include "res/resource.h"
@@ -16,6 +17,7 @@ constexpr int kWatchedTexts[] = {IDC_STATUS, IDC_DEVICE_NAME, IDC_INTERFACE};
 // The firmware the tool carries, 0.68: major 0, minor 68. Kept here rather than taken from the tool.
 constexpr uint32_t kCarriedVersion = 68;
 constexpr int kButtons[] = {IDC_SEARCH_DEVICE, IDC_UPDATE, IDCANCEL};
+constexpr std::wstring_view kCancelStartLine = L"[Cancel Button] Create Cancel Thread...";
 
 struct Snapshot {
   size_t texts[3] = {};
@@ -45,6 +47,9 @@ class Observer {
 
   [[noreturn]] void Watch() {
     Snapshot last = Take();
+    // What the tool wrote before this first look, written at this same moment: time moves only once every
+    // thread waits.
+    ReportConsole(scheduler_.Now(), 0, last.consoleChars);
     for (;;) {
       scheduler_.BlockUntil([&] { return !(Take() == last); }, sim::kForever);
       const Snapshot now = Take();
@@ -107,6 +112,12 @@ class Observer {
     size_t end = 0;
     for (size_t nl = added.find(L'\n'); nl != std::wstring::npos; nl = added.find(L'\n', end)) {
       if (nl > end) trace_.Add(at, "console: " + Utf8(added.substr(end, nl - end)));
+      // Its line may follow the burn's progress, which ends in a carriage return rather than a line.
+      const std::wstring_view line = std::wstring_view(added).substr(end, nl - end);
+      if (!record_.cancelStartedAtMs && line.size() >= kCancelStartLine.size() &&
+          line.substr(line.size() - kCancelStartLine.size()) == kCancelStartLine) {
+        record_.cancelStartedAtMs = at;
+      }
       end = nl + 1;
     }
     pendingConsole_ = added.substr(end);

@@ -4,6 +4,7 @@
 // byte, with the code its boot loader and path call for, be back and ready, and run the carried version.
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@ namespace simulation {
 
 struct ObserverRecord {
   int successes = 0;
+  std::optional<uint64_t> cancelStartedAtMs;  // the Close handler started the cancel thread
   std::vector<std::string> falseSuccesses;
   // Successes on the direct path whose scanner kept its old firmware: that path reads no version back.
   int unseenOldFirmware = 0;

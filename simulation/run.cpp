@@ -4,6 +4,7 @@
 #include "res/resource.h"
 #include "simulation/bystanders.h"
 #include "simulation/deadlines.h"
+#include "simulation/intruders.h"
 #include "simulation/invariants.h"
 #include "simulation/observer.h"
 #include "simulation/text_book.h"
@@ -16,10 +17,12 @@ namespace {
 // The scheduler's own seed, apart from the world's draws so that the two do not move in step.
 uint64_t SchedulerSeed(uint64_t seed) { return seed * 0x9E3779B97F4A7C15ull + 0x632BE59BD9B4E019ull; }
 
-// Long enough for every user step to wait its fill and the tool to close after: past it the run has hung.
+// Long enough for every user step to wait its fill and the tool to close after, and for the tool's threads to
+// end after the session has ended: past it the run has hung.
 uint64_t HardBound(const WorldPlan& plan) {
   uint64_t bound = kPatienceMs + kCancelMs + 10000;
   for (const UserStep& step : plan.user) bound += step.afterMs + kPatienceMs + 3 * (120000 + kPatienceMs);
+  if (plan.intruders.sessionEnd) bound += kAfterSessionEndMs;
   return bound;
 }
 
@@ -47,24 +50,28 @@ RunReport RunSeed(uint64_t seed, const std::function<void(const RunReport&)>& ch
   if (service != nullptr) bystanders.StartServiceMeddler(*service, plan.service.reEnableAtMs);
   ObserverRecord observed;
   StartObserver({&tool, scanner, service, book.Entry(253)}, observed, trace);
+  IntruderRecord intruders;
   UserRecord user;
-  StartUser(tool, plan.user, user, trace);
+  StartUser(tool, plan.user, user, trace, intruders.sessionEnding);
+  StartIntruders(tool, service, plan.intruders, intruders, trace);
 
   bool ended = false;
   uint64_t endedAt = 0;
-  scheduler.Spawn([&] {
+  // The last thread made before the tool's: every thread from here on is the tool's.
+  intruders.firstToolThread = scheduler.Spawn([&] {
     CFWUpdateApp app;
     app.Run(tool.host());
     ended = true;
     endedAt = scheduler.Now();
   });
   const uint64_t bound = HardBound(plan);
-  scheduler.BlockUntil([&] { return ended || (user.done && !user.gaveUp.empty()); }, bound);
+  scheduler.BlockUntil([&] { return ended || intruders.killed || (user.done && !user.gaveUp.empty()); }, bound);
   // What is still runnable (the cancel thread returning after the window ended) finishes before the checks.
   scheduler.Sleep(1);
   if (ended) trace.Add(endedAt, "the tool has ended");
 
-  report.failures = CheckRun({plan, world, tool, service, book, user, observed, bystanders, ended, endedAt, bound});
+  report.failures =
+      CheckRun({plan, world, tool, service, book, user, observed, bystanders, intruders, ended, endedAt, bound});
   report.trace = trace.Text();
   report.virtualMs = scheduler.Now();
   report.succeeded = observed.successes;

@@ -11,8 +11,8 @@ constexpr uint64_t kRoundMs = 120000;
 
 class User {
  public:
-  User(sim::Process& tool, UserRecord& record, Trace& trace)
-      : windows_(tool.windows()), scheduler_(tool.world().scheduler()), record_(record), trace_(trace) {}
+  User(sim::Process& tool, UserRecord& record, Trace& trace, const bool& gone)
+      : windows_(tool.windows()), scheduler_(tool.world().scheduler()), record_(record), trace_(trace), gone_(gone) {}
 
   void Act(const std::vector<UserStep>& steps) {
     if (!scheduler_.BlockUntil([&] { return windows_.IsOpen(); }, scheduler_.Now() + 10000)) {
@@ -21,15 +21,18 @@ class User {
     }
     for (const UserStep& step : steps) {
       scheduler_.Sleep(step.afterMs);
-      if (!windows_.IsOpen()) return;
+      if (!windows_.IsOpen() || gone_) return;
       if (step.patient) WaitPatiently(step.button);
+      if (!windows_.IsOpen() || gone_) return;
       if (!Press(step.button, step.doublePress)) {
         trace_.Add(scheduler_.Now(), std::string("user finds ") + ButtonName(step.button) + " disabled");
       }
       if (record_.closePressedAtMs) return;
     }
-    if (!windows_.IsOpen()) return;
+    if (!windows_.IsOpen() || gone_) return;
     if (!WaitForEnabled(Button::Close, kPatienceMs) || !Press(Button::Close, false)) {
+      // Closed meanwhile by an Escape or another program's command, or the user has logged off.
+      if (!windows_.IsOpen() || gone_) return;
       record_.gaveUp = "Close stayed disabled for " + std::to_string(kPatienceMs) + " ms";
     }
   }
@@ -38,8 +41,9 @@ class User {
   bool Enabled(Button button) const { return windows_.IsOpen() && windows_.IsEnabled(ButtonId(button)); }
 
   bool WaitForEnabled(Button button, uint64_t boundMs) {
-    return scheduler_.BlockUntil([&] { return Enabled(button) || !windows_.IsOpen(); }, scheduler_.Now() + boundMs) &&
-           Enabled(button);
+    return scheduler_.BlockUntil([&] { return Enabled(button) || !windows_.IsOpen() || gone_; },
+                                 scheduler_.Now() + boundMs) &&
+           Enabled(button) && !gone_;
   }
 
   // As a person who wants this button does: waits a while, and searches again when it stays disabled.
@@ -52,7 +56,7 @@ class User {
   }
 
   bool Press(Button button, bool twice) {
-    if (!Enabled(button)) return false;
+    if (!Enabled(button) || gone_) return false;
     for (int i = 0; i < (twice ? 2 : 1); ++i) windows_.PostCommand(ButtonId(button));
     trace_.Add(scheduler_.Now(), std::string("user presses ") + ButtonName(button) + (twice ? " twice" : ""));
     // The next click is input too: the window takes it only after it has handled this one.
@@ -66,6 +70,7 @@ class User {
   sim::Scheduler& scheduler_;
   UserRecord& record_;
   Trace& trace_;
+  const bool& gone_;  // the session has ended: the user has logged off
 };
 
 }  // namespace
@@ -82,9 +87,10 @@ int ButtonId(Button button) {
   return 0;
 }
 
-void StartUser(sim::Process& tool, const std::vector<UserStep>& steps, UserRecord& record, Trace& trace) {
-  tool.world().scheduler().Spawn([&tool, steps, &record, &trace] {
-    User(tool, record, trace).Act(steps);
+void StartUser(sim::Process& tool, const std::vector<UserStep>& steps, UserRecord& record, Trace& trace,
+               const bool& gone) {
+  tool.world().scheduler().Spawn([&tool, steps, &record, &trace, &gone] {
+    User(tool, record, trace, gone).Act(steps);
     record.done = true;
   });
 }

@@ -20,7 +20,9 @@ struct UserRecord {
   std::string gaveUp;  // why the user could not close the tool, when that happened
 };
 
-void StartUser(sim::Process& tool, const std::vector<UserStep>& steps, UserRecord& record, Trace& trace);
+// `gone` turns true when the session ends: the user acts no more.
+void StartUser(sim::Process& tool, const std::vector<UserStep>& steps, UserRecord& record, Trace& trace,
+               const bool& gone);
 
 int ButtonId(Button button);
 

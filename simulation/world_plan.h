@@ -10,6 +10,7 @@
 #include "emulator/scenario.h"
 #include "platform/win_types.h"
 #include "sim/usbscan.h"
+#include "simulation/intruder_plan.h"
 
 namespace simulation {
 
@@ -75,6 +76,7 @@ struct WorldPlan {
   ServicePlan service;
   std::vector<LockHolderPlan> holders;
   std::vector<UserStep> user;
+  IntruderPlan intruders;
 };
 
 WorldPlan MakeWorldPlan(uint64_t seed);

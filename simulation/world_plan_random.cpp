@@ -247,6 +247,10 @@ WorldPlan MakeWorldPlan(uint64_t seed) {
   plan.user = DrawUser(rng);
   // Drawn last, so that every other draw of a seed stays what it was before this fault existed.
   plan.scanner.scenario.faults.keepsOldFirmware = rng.Percent(8);
+  // From a stream of their own, so that what is drawn above stays as it was for every seed.
+  Rng more(seed ^ 0xA5A5C3C3F0F00F0Full);
+  plan.scanner.scenario.faults.burnsForever = more.Percent(4);
+  plan.intruders = DrawIntruders(more);
   return plan;
 }
 

@@ -95,6 +95,7 @@ std::string DescribeWorldPlan(const WorldPlan& plan) {
         << (step.patient ? ", waiting for it" : "") << "\n";
   }
   out << "user: then Close\n";
+  DescribeIntruders(out, plan.intruders);
   return out.str();
 }
 

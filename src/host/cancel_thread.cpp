@@ -1,5 +1,7 @@
 // The cancel thread: waits for the other workers, gives the still-image service back (automatic start,
 // running), releases the scan-application locks and ends the window.
+#include <atomic>
+
 #include "app/console_log.h"
 #include "app/settings.h"
 #include "app/string_table.h"
@@ -16,20 +18,28 @@ constexpr DWORD kWaitStepMs = 1000;
 // under it, so it is awaited further, its held requests cancelled, as long as the ready wait's limit.
 constexpr DWORD kHeldWorkerLimitMs = 600000;
 
+// The handle stays in its member while it is waited for: a thread that looks at the member meanwhile must still
+// find the thread there. Afterwards it is cleared only if it is still the same one, and closed by whoever
+// cleared it.
+void CloseIfStillHeld(plat::IKernel& kernel, std::atomic<HANDLE>& member, HANDLE thread) {
+  HANDLE expected = thread;
+  if (member.compare_exchange_strong(expected, nullptr)) kernel.CloseHandle(thread);
+}
+
 void WaitForUpdateThreads(CFWUpdateDlg& dialog) {
   plat::IKernel& kernel = dialog.Host().kernel;
   for (auto& slot : dialog.m_slots) {
-    const HANDLE thread = slot.hUpdateThread.exchange(nullptr);
+    const HANDLE thread = slot.hUpdateThread.load();
     if (thread == nullptr) continue;
     for (int step = 0; step < kWaitSteps && kernel.WaitForSingleObject(thread, kWaitStepMs) == WAIT_TIMEOUT; ++step) {
     }
-    kernel.CloseHandle(thread);
+    CloseIfStillHeld(kernel, slot.hUpdateThread, thread);
   }
 }
 
 void WaitForStopThread(CFWUpdateDlg& dialog) {
   plat::Host& host = dialog.Host();
-  const HANDLE thread = dialog.m_hStopThread.exchange(nullptr);
+  const HANDLE thread = dialog.m_hStopThread.load();
   if (thread == nullptr) return;
   bool timedOut = true;
   for (int step = 0; step < kWaitSteps; ++step) {
@@ -56,7 +66,7 @@ void WaitForStopThread(CFWUpdateDlg& dialog) {
       app::ConsolePrint(host, L"[Cancel Thread] Closed WIA Thread did not end!!\n");
     }
   }
-  host.kernel.CloseHandle(thread);
+  CloseIfStillHeld(host.kernel, dialog.m_hStopThread, thread);
 }
 
 // Automatic start, and a start of a stopped service that is awaited at most as long as a stop.

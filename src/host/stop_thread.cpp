@@ -1,5 +1,5 @@
 // The stop thread: stops and disables the still-image service off the window's thread, then runs the device
-// search unless the user has pressed Close meanwhile.
+// search unless the user has pressed Close or the session is ending meanwhile.
 #include <memory>
 
 #include "app/console_log.h"
@@ -20,9 +20,9 @@ DWORD WINAPI Thread_CloseWIA(LPVOID parameter) {
   app::ApplyConfiguredLanguage(host);
   app::ConsolePrint(host, L"[Thread][Create Event %d] Closed WIA Start!!\n", event);
   CWIAControl wia(host);
-  if (!wia.Stop()) {
+  if (!wia.Stop(&dialog->m_disableGate)) {
     dialog->SetStatusText(app::LoadStringById(host, IDS_CLOSE_WIA_FAILED));
-  } else if (dialog->m_hCancelThread.load() == nullptr) {
+  } else if (dialog->m_hCancelThread.load() == nullptr && !dialog->m_disableGate.IsShut()) {
     dialog->GetDeviceStatus(1, event);
   }
   app::ConsolePrint(host, L"[Thread][Create Event %d] Closed WIA finish!!\n", event);

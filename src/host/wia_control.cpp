@@ -123,7 +123,7 @@ void CWIAControl::SleepWaitHint(DWORD startTick, DWORD limitMs) {
 
 // The stop control goes out in every pass and the results of both calls are not looked at: the state read
 // decides. The limit is elapsed ticks, so it holds across the tick count's wrap.
-BOOL CWIAControl::Stop() {
+BOOL CWIAControl::Stop(DisableGate* gate) {
   BOOL result = QueryStatus(&m_status);
   const DWORD startTick = m_host.time.GetTickCount();
   if (result && m_status.dwCurrentState == SERVICE_RUNNING) {
@@ -141,8 +141,10 @@ BOOL CWIAControl::Stop() {
       }
     }
   }
-  if (!SetStartType(SERVICE_DISABLED)) return FALSE;
-  return result;
+  if (gate != nullptr && !gate->BeginDisable()) return result;  // the session is ending: no disable any more
+  const BOOL disabled = SetStartType(SERVICE_DISABLED);
+  if (gate != nullptr) gate->EndDisable();
+  return disabled && result;
 }
 
 BOOL CWIAControl::WaitUntilRunning() {

@@ -2,6 +2,7 @@
 // setting it to automatic start and starting it. Each user makes a local object for one task; the object owns
 // its two service-control handles and closes them when it goes.
 #pragma once
+#include "host/disable_gate.h"
 #include "platform/host.h"
 
 class CWIAControl {
@@ -18,8 +19,9 @@ class CWIAControl {
   BOOL IsDisabled();
   // Makes the start type equal to the low 8 bits of startType.
   BOOL SetStartType(DWORD startType);
-  // Stops a running service within 60000 ms, then disables it (even when the stop failed).
-  BOOL Stop();
+  // Stops a running service within 60000 ms, then disables it (even when the stop failed). With a gate, the
+  // disable goes through it; once the gate is shut the start type is left alone and the result is the stop's.
+  BOOL Stop(DisableGate* gate = nullptr);
   // Sets automatic start and starts a stopped service, waiting at most 60000 ms for it to run.
   BOOL Start();
 

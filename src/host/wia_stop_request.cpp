@@ -47,6 +47,7 @@ BOOL CFWUpdateDlg::CheckWIAClosed(int fromStopThread, int event) {
   }
   if (stopped) return TRUE;
   SetStatusText(app::LoadStringById(host, IDS_CLOSE_WIA));
-  StartStopThread(event);
+  // Once the session is ending the service has been given back for good: no stop thread may take it again.
+  if (!m_disableGate.IsShut()) StartStopThread(event);
   return FALSE;
 }

@@ -56,6 +56,7 @@ struct LVITEMW {
 };
 
 constexpr UINT WM_SETTEXT = 0x000C;
+constexpr UINT WM_CLOSE = 0x0010;
 constexpr UINT WM_QUERYENDSESSION = 0x0011;
 constexpr UINT WM_ENDSESSION = 0x0016;
 constexpr UINT WM_APP = 0x8000;

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <string>
 
+#include "host/disable_gate.h"
 #include "platform/host.h"
 #include "ui/device_slot.h"
 #include "ui/framework/dialog.h"
@@ -76,6 +77,8 @@ class CFWUpdateDlg : public CDialogEx {
   std::atomic<HANDLE> m_hScanExtMutex{INVALID_HANDLE_VALUE};
   std::atomic<HANDLE> m_hGuidMutex{INVALID_HANDLE_VALUE};
   std::atomic<HANDLE> m_hQuenbyMutex{INVALID_HANDLE_VALUE};
+  // Shut when the session ends: no stop thread disables the service after the window has given it back.
+  DisableGate m_disableGate;
 
  protected:
   void DoDataExchange() override;
@@ -84,6 +87,7 @@ class CFWUpdateDlg : public CDialogEx {
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
 
  private:
+  bool Closing() const;
   void OnUpdate();
   void OnClose();
   void OnSearchDevice();

@@ -62,7 +62,13 @@ bool CFWUpdateDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR
   return false;
 }
 
+// A command posted to the window reaches the handlers whatever the buttons' states. Once Close has been accepted
+// the cancel thread has waited (or is waiting) for the workers, so nothing new may start: Update and Search
+// Device then do nothing.
+bool CFWUpdateDlg::Closing() const { return m_hCancelThread.load() != nullptr; }
+
 void CFWUpdateDlg::OnUpdate() {
+  if (Closing()) return;
   m_nCurrentRow = 0;
   m_strCurrentDestination.clear();
   EnableDlgItem(IDC_DEVICE_LIST, false);
@@ -100,9 +106,10 @@ void CFWUpdateDlg::OnUpdate() {
   }
 }
 
+// The handle stays in the slot while it is waited for, as the cancel thread's waits leave theirs.
 void CFWUpdateDlg::WaitForEarlierUpdateThread() {
   plat::Host& host = Host();
-  const HANDLE earlier = m_slots[0].hUpdateThread.exchange(nullptr);
+  const HANDLE earlier = m_slots[0].hUpdateThread.load();
   if (earlier == nullptr) return;
   for (int step = 0; step < 100; ++step) {
     const DWORD result = host.kernel.WaitForSingleObject(earlier, 1000);
@@ -117,10 +124,15 @@ void CFWUpdateDlg::WaitForEarlierUpdateThread() {
     }
     break;
   }
-  host.kernel.CloseHandle(earlier);
+  HANDLE expected = earlier;
+  if (m_slots[0].hUpdateThread.compare_exchange_strong(expected, nullptr)) host.kernel.CloseHandle(earlier);
 }
 
+// Escape, a WM_CLOSE or another program's command 2 arrive here even while the Close button is disabled. During
+// an update the cancel thread would give up waiting for it after 100 s and end the window in the middle of the
+// burn, so Close does nothing until no slot is busy (as Update refuses a second update).
 void CFWUpdateDlg::OnClose() {
+  if (AnySlotBusy()) return;
   EnableDlgItem(IDC_DEVICE_LIST, false);
   EnableDlgItem(IDC_SEARCH_DEVICE, false);
   EnableDlgItem(IDC_UPDATE, false);
@@ -134,6 +146,7 @@ void CFWUpdateDlg::OnClose() {
 }
 
 void CFWUpdateDlg::OnSearchDevice() {
+  if (Closing()) return;
   EnableDlgItem(IDC_DEVICE_LIST, false);
   EnableDlgItem(IDC_SEARCH_DEVICE, false);
   EnableDlgItem(IDC_UPDATE, false);

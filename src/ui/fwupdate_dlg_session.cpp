@@ -1,7 +1,16 @@
 // The end of the Windows session: held off while an update burns firmware; otherwise allowed, with the
 // imaging service and the locks given back first.
+#include "app/string_table.h"
 #include "host/wia_control.h"
+#include "res/string_ids.h"
 #include "ui/fwupdate_dlg.h"
+
+namespace {
+
+// A disable under way is one configuration read and change: milliseconds.
+constexpr DWORD kDisableWaitMs = 2000;
+
+}  // namespace
 
 void CFWUpdateDlg::BlockShutdown(const std::wstring& reason) {
   Host().windows.SendMessageW(m_hWnd, kBlockShutdownMessage, 0, reinterpret_cast<LPARAM>(reason.c_str()));
@@ -16,12 +25,18 @@ INT_PTR CFWUpdateDlg::OnQueryEndSession() {
   return TRUE;
 }
 
-// Windows ends the program after this returns, without the cancel path: the service must not stay disabled
-// and no lock may outlive us. Starting the service is left to the next boot (automatic start); the session is
-// going away.
+// Windows ends the program at any moment after this returns, without the cancel path: the service must not stay
+// disabled and no lock may outlive us. A stop thread may be disabling the service at this very moment, so the
+// gate is shut first (after a disable under way has been written); the automatic start written then is the
+// last word. Starting the service is left to the next boot; the session is going away. This holds during an
+// update too: the session ends anyway when the user chose to end it regardless of the block.
 void CFWUpdateDlg::OnEndSession(bool ending) {
-  if (!ending || AnySlotBusy()) return;
-  CWIAControl wia(Host());
-  wia.SetStartType(SERVICE_AUTO_START);
+  if (!ending) return;
+  plat::Host& host = Host();
+  m_disableGate.Shut(host, kDisableWaitMs);
+  {
+    CWIAControl wia(host);
+    if (!wia.SetStartType(SERVICE_AUTO_START)) PostStatus(0, app::LoadStringById(host, IDS_START_WIA_FAILED));
+  }
   ReleaseScanAppMutexes();
 }

@@ -12,6 +12,8 @@ namespace {
 constexpr DWORD kSettleMs = 6000;
 constexpr DWORD kPollMs = 1000;
 constexpr DWORD kReadyLimitMs = 600000;
+// The device's own burn takes about 20 s; one that still reports burning after ten minutes never ends.
+constexpr DWORD kBurnWatchLimitMs = 600000;
 constexpr int kReadyAnswersMonitored = 5;
 
 }  // namespace
@@ -57,8 +59,9 @@ void BurnProcedureRun::Settle() {
   app::ConsolePrint(host_, L"Software sleep 6 seconds finish...\n");
 }
 
-// No deadline of its own: the device reports its progress, and a device that stops answering ends the watch
-// through the failing transaction.
+// The device reports its progress, and a device that stops answering ends the watch through the failing
+// transaction. One that answers "burning" for ever would hold the tool, and with it the end of the session, for
+// good: after ten minutes that is a burn error too.
 bool BurnProcedureRun::WatchBurn() {
   const DWORD start = host_.time.GetTickCount();
   for (int polls = 1;; ++polls) {
@@ -77,6 +80,10 @@ bool BurnProcedureRun::WatchBurn() {
     if (reply.fwInfo == proto::kFwUpdate) {
       ShowProgress(reply.burnPercent, polls);
       host_.time.Sleep(kPollMs);
+      if (TicksSince(start, host_.time.GetTickCount()) >= kBurnWatchLimitMs) {
+        app::ConsolePrint(host_, L"Burning firmware error!! (At %d second)\n", SecondsSince(start));
+        return Fail(IDS_BURN_ERROR);
+      }
       continue;
     }
     if (reply.fwInfo == proto::kReady) {

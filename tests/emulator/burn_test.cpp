@@ -165,6 +165,19 @@ TEST(Burn, ABurnThatDoesNotTakeComesBackReadyOnTheOldVersion) {
                           });
 }
 
+TEST(Burn, ABurnThatNeverEndsKeepsReportingItWithoutAnError) {
+    emu::Scenario scenario = Timings();
+    scenario.faults.burnsForever = true;
+    emu::TessalineDevice device(scenario, 0);
+    WriteImage(device);
+    ExpectMoments(device, {
+                              {4999, P::Burning, true, 7, 49, 0, 60},
+                              {9999, P::Burning, true, 7, 99, 0, 60},
+                              {10000, P::Burning, true, 7, 99, 0, 60},
+                              {3600000, P::Burning, true, 7, 99, 0, 60},
+                          });
+}
+
 TEST(Burn, UnplugInAPhaseIsForGood) {
     const struct {
         P phase;

@@ -24,6 +24,7 @@ TEST(ScenarioText, FieldsRoundTrip) {
         {"keep-bytes", "yes", "1"},
         {"never-off", "off", "0"},
         {"keeps-old", "on", "1"},
+        {"burn-forever", "yes", "1"},
         {"burn-error", "0x7001", "0x7001"},
         {"burn-fwinfo", "6", "0x6"},
         {"burn-fwinfo", "none", "none"},

@@ -14,15 +14,21 @@ class WindowTest : public testing::Test {
  protected:
   void SetUp() override { world.scheduler().AdoptCurrentThread(); }
 
-  // Opens the main window, runs user() on a user thread, and presses Close afterwards unless the user did.
-  void Run(const std::function<void(CFWUpdateDlg&)>& user) {
+  // Opens the main window, runs user() on a user thread, and presses Close afterwards unless the user did (once
+  // it is enabled: Close does nothing while an update runs). With settleMs the dialog stays that much longer after the window has ended: a thread that outlives the
+  // window then shows in what it leaves behind rather than by touching a dialog that has gone.
+  void Run(const std::function<void(CFWUpdateDlg&)>& user, uint64_t settleMs = 0) {
     CFWUpdateDlg dialog(tool.host());
     world.scheduler().Spawn([&] {
       WaitFor([&] { return tool.windows().IsOpen(); });
       user(dialog);
-      if (tool.windows().IsOpen() && dialog.m_hCancelThread.load() == nullptr) tool.windows().PostCommand(IDCANCEL);
+      if (tool.windows().IsOpen() && dialog.m_hCancelThread.load() == nullptr) {
+        WaitFor([&] { return !tool.windows().IsOpen() || tool.windows().IsEnabled(IDCANCEL); }, 3000000);
+        tool.windows().PostCommand(IDCANCEL);
+      }
     });
     dialog.DoModal();
+    if (settleMs != 0) world.scheduler().Sleep(settleMs);
   }
 
   bool WaitFor(const std::function<bool()>& condition, uint64_t boundMs = 10000) {

@@ -92,6 +92,40 @@ TEST_F(BurnSequenceTest, WhatTheBurnWatchTakesAsFailure) {
   }
 }
 
+// A device that reports "burning" for ever, without an error, would otherwise hold the tool (and the end of the
+// session) for good: the watch gives up after ten minutes as it does on a burn error.
+TEST_F(BurnSequenceTest, ABurnThatNeverEndsIsABurnErrorAfterTenMinutes) {
+  emu::Scenario scenario;
+  scenario.faults.burnsForever = true;
+  emu::TessalineDevice& scanner = Attach(scenario);
+  bool finished = false;
+  bool ok = true;
+  uint64_t tookMs = 0;
+  std::vector<std::wstring> shown;
+  Run([&](CFWUpdateDlg& dialog) {
+    WaitForFirstSearch(dialog);
+    const size_t before = Shown().size();
+    const uint64_t start = world.scheduler().Now();
+    world.scheduler().Spawn([&] {
+      ok = dialog.BurnFirmware(L"USB", 505, 0x1005, BurnProcedure::kMonitored, 60, 0) != FALSE;
+      finished = true;
+    });
+    ASSERT_TRUE(WaitFor([&] { return finished; }, 700000)) << "the watch is still going after 700 s";
+    tookMs = world.scheduler().Now() - start;
+    shown.assign(Shown().begin() + static_cast<long>(before), Shown().end());
+  });
+  EXPECT_FALSE(ok);
+  EXPECT_GE(tookMs, 600000u);
+  ASSERT_FALSE(shown.empty());
+  EXPECT_EQ(shown.back(), Text(IDS_BURN_ERROR));
+  EXPECT_EQ(shown.at(shown.size() - 2), Progress(99, scanner.Counts().burnStatus % 4));
+  const std::wstring& console = tool.console().Output();
+  EXPECT_NE(console.find(L"Burning firmware error!! (At 600 second)\n"), std::wstring::npos);
+  EXPECT_EQ(console.find(L"Device FWInfo not correct"), std::wstring::npos);
+  EXPECT_EQ(scanner.Life(world.scheduler().Now()).phase, emu::LifePhase::Burning);
+  EXPECT_EQ(Count(console, L"The device update took"), 0u);
+}
+
 TEST_F(BurnSequenceTest, AnUnmonitoredBurnWhoseDeviceStaysOnTimesOutAtAHundredPercent) {
   emu::Scenario scenario;
   scenario.bcdDevice = 1;

@@ -7,6 +7,9 @@
 //   window PID LIMIT_MS       wait for its main window       ok hwnd=N
 //   windows PID               its visible windows as JSON    ok [...]
 //   click PID ID              press an enabled button        ok | err disabled | err no such button
+//   key PID VK                press a key in its main window (posted key-down and key-up)
+//   command PID ID            post a control's command to its main window, whatever the control's state
+//   post PID MESSAGE WPARAM   post a message to its main window (16: WM_CLOSE)
 //   wait-exit PID LIMIT_MS    wait for it to end             ok code=N | err timeout
 //   kill PID                  end it by force
 //   hold-mutex NAME           take a named lock as another application would; release-mutex NAME
@@ -64,6 +67,12 @@ std::string Handle(Driver& driver, const std::string& line) {
   if (command == "window") return WaitForWindow(Number(first), Number(second));
   if (command == "windows") return "ok " + rig::DescribeWindows(Number(first));
   if (command == "click") return rig::ClickButton(Number(first), static_cast<int>(Number(second)));
+  if (command == "key") return rig::PressKey(Number(first), static_cast<int>(Number(second)));
+  if (command == "command") return rig::PostCommand(Number(first), static_cast<int>(Number(second)));
+  if (command == "post") {
+    const auto [message, wParam] = Split(second);
+    return rig::PostToMainWindow(Number(first), Number(message), wParam.empty() ? 0 : Number(wParam));
+  }
   if (command == "wait-exit") return driver.programs.WaitExit(Number(first), Number(second));
   if (command == "kill") return driver.programs.Kill(Number(first));
   if (command == "hold-mutex") return driver.locks.Hold(rig::Wide(rest));

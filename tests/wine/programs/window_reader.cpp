@@ -105,4 +105,37 @@ std::string ClickButton(DWORD processId, int controlId) {
   return "ok";
 }
 
+namespace {
+
+constexpr int kStatusText = 1017;
+
+std::string Posted(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (window == nullptr) return "err no main window";
+  if (!PostMessageW(window, message, wParam, lParam)) {
+    return "err PostMessageW failed (error " + std::to_string(GetLastError()) + ")";
+  }
+  return "ok";
+}
+
+}  // namespace
+
+std::string PressKey(DWORD processId, int virtualKey) {
+  const HWND window = FindWindowWithControl(processId, kStatusText);
+  // Repeat count 1; the key-up has the previous-state and transition bits.
+  const std::string down = Posted(window, WM_KEYDOWN, static_cast<WPARAM>(virtualKey), 0x00000001);
+  if (down != "ok") return down;
+  return Posted(window, WM_KEYUP, static_cast<WPARAM>(virtualKey), static_cast<LPARAM>(0xC0000001u));
+}
+
+std::string PostCommand(DWORD processId, int controlId) {
+  const HWND window = FindWindowWithControl(processId, kStatusText);
+  const HWND control = window == nullptr ? nullptr : GetDlgItem(window, controlId);
+  return Posted(window, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(controlId), BN_CLICKED),
+                reinterpret_cast<LPARAM>(control));
+}
+
+std::string PostToMainWindow(DWORD processId, UINT message, WPARAM wParam) {
+  return Posted(FindWindowWithControl(processId, kStatusText), message, wParam, 0);
+}
+
 }  // namespace rig

@@ -18,5 +18,11 @@ HWND FindWindowWithControl(DWORD processId, int controlId);
 // Presses the enabled button with this id in one of the process's windows: the dialog gets the button's
 // click notification. The result is "ok", "err no such button" or "err disabled".
 std::string ClickButton(DWORD processId, int controlId);
+// What reaches the main window (the one with control 1017) without a button: a key pressed in it (posted as its
+// key-down and key-up, which the dialog manager reads), a control's command posted whatever the control's
+// state, or any message with a wParam. The result is "ok" or "err ...".
+std::string PressKey(DWORD processId, int virtualKey);
+std::string PostCommand(DWORD processId, int controlId);
+std::string PostToMainWindow(DWORD processId, UINT message, WPARAM wParam);
 
 }  // namespace rig

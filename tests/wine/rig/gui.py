@@ -72,6 +72,17 @@ class Gui:
     def click(self, pid, ident):
         return self.call(f"click {pid} {ident}")
 
+    def key(self, pid, virtual_key):
+        """A key pressed in the main window: its key-down and key-up, posted."""
+        return self.call(f"key {pid} {virtual_key}")
+
+    def command(self, pid, ident):
+        """A control's command posted to the main window whatever the control's state, as any program can."""
+        return self.call(f"command {pid} {ident}")
+
+    def post(self, pid, message, wparam=0):
+        return self.call(f"post {pid} {message} {wparam}")
+
     def wait_exit(self, pid, limit_s):
         """The exit code, or None when the process still runs after limit_s."""
         reply = self.call(f"wait-exit {pid} {int(limit_s * 1000)}", limit_s + CALL_LIMIT_S)

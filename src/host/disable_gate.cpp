@@ -1,0 +1,29 @@
+#include "host/disable_gate.h"
+
+namespace {
+
+constexpr DWORD kPollMs = 10;
+
+}  // namespace
+
+bool DisableGate::BeginDisable() {
+  LONG expected = kOpen;
+  return m_nState.compare_exchange_strong(expected, kDisabling);
+}
+
+// A gate shut meanwhile (the wait for this write gave up) stays shut.
+void DisableGate::EndDisable() {
+  LONG expected = kDisabling;
+  m_nState.compare_exchange_strong(expected, kOpen);
+}
+
+void DisableGate::Shut(plat::Host& host, DWORD limitMs) {
+  const DWORD start = host.time.GetTickCount();
+  for (;;) {
+    LONG expected = kOpen;
+    if (m_nState.compare_exchange_strong(expected, kShut) || expected == kShut) return;
+    if (TicksSince(start, host.time.GetTickCount()) >= limitMs) break;
+    host.time.Sleep(kPollMs);
+  }
+  m_nState = kShut;
+}
