@@ -26,7 +26,7 @@ struct Field {
 };
 
 // clang-format off
-constexpr std::array<Field, 28> kFields{{
+constexpr std::array<Field, 29> kFields{{
     {{"vid", "USB vendor id"}, Style::Hex, [](Scenario& s) -> Ref { return &s.vendorId; }},
     {{"pid", "USB product id"}, Style::Hex, [](Scenario& s) -> Ref { return &s.productId; }},
     {{"bcd", "USB release number (bcdDevice); 1 = the tool's direct path"}, Style::Hex, [](Scenario& s) -> Ref { return &s.bcdDevice; }},
