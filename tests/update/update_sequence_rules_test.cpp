@@ -118,17 +118,22 @@ struct LockCase {
   const char* what;
   uint16_t bcdDevice;
   bool locked;
+  bool extAppHeldElsewhere = false;
 };
 
 void PrintTo(const LockCase& c, std::ostream* out) { *out << c.what; }
 
 class UpdateLocksTest : public UpdateSequenceRulesTest, public testing::WithParamInterface<LockCase> {};
 
-// Looked at while the scanner burns: the standard path holds all three locks, the direct path none.
+// Looked at while the scanner burns: the standard path holds all three locks, the direct path none. The direct
+// path does not even try one: a scan application in use does not hold it up.
 TEST_P(UpdateLocksTest, HeldWhileTheScannerBurnsOnTheStandardPathOnly) {
+  const LockCase& c = GetParam();
   emu::Scenario scenario;
-  scenario.bcdDevice = GetParam().bcdDevice;
+  scenario.bcdDevice = c.bcdDevice;
   emu::TessalineDevice& scanner = Attach(scenario);
+  sim::Process scanApp(world, {.modulePath = L"C:\\Kavrel\\Scan.exe"});
+  if (c.extAppHeldElsewhere) scanApp.host().kernel.CreateMutexW(nullptr, TRUE, kScanExt.c_str());
   std::vector<bool> held;
   UpdateOnce({}, [&] {
     ASSERT_TRUE(WaitFor([&] { return scanner.Life(world.scheduler().Now()).phase == emu::LifePhase::Burning; },
@@ -136,13 +141,15 @@ TEST_P(UpdateLocksTest, HeldWhileTheScannerBurnsOnTheStandardPathOnly) {
     held = {world.IsNameInUse(kScanExt, 1), world.IsNameInUse(kGuid, 1), world.IsNameInUse(kQuenby, 1)};
   });
   EXPECT_EQ(verdict, L"Update Succeed.");
-  const bool l = GetParam().locked;
-  EXPECT_EQ(held, (std::vector<bool>{l, l, l}));
-  EXPECT_FALSE(world.IsNameInUse(kScanExt, 1) || world.IsNameInUse(kGuid, 1) || world.IsNameInUse(kQuenby, 1));
+  EXPECT_EQ(held, (std::vector<bool>{c.locked || c.extAppHeldElsewhere, c.locked, c.locked}));
+  EXPECT_EQ(TimesShown(Text(IDS_SCAN_APP_IN_USE)), 0u);
+  EXPECT_EQ(world.IsNameInUse(kScanExt, 1), c.extAppHeldElsewhere);
+  EXPECT_FALSE(world.IsNameInUse(kGuid, 1) || world.IsNameInUse(kQuenby, 1));
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, UpdateLocksTest,
-                         testing::Values(LockCase{"standard", kStandard, true}, LockCase{"direct", kDirect, false}),
+                         testing::Values(LockCase{"standard", kStandard, true}, LockCase{"direct", kDirect, false},
+                                         LockCase{"direct_scan_app_in_use", kDirect, false, true}),
                          [](const testing::TestParamInfo<LockCase>& param) { return std::string(param.param.what); });
 
 struct StopCase {
