@@ -144,10 +144,19 @@ void TessalineDevice::ScriptStatusReplies(std::vector<proto::StatusReply> replie
     scriptedNext_ = 0;
 }
 
+void TessalineDevice::ScriptReadReplies(std::vector<proto::StatusReply> replies) {
+    scriptedReads_ = std::move(replies);
+    scriptedReadsNext_ = 0;
+}
+
 void TessalineDevice::AfterBlock(uint64_t nowMs) {
     plan_ = PlanCommand(block_.data(), scenario_, Life(nowMs));
     const bool statusCommand = plan_.kind == CommandKind::DeviceStatus || plan_.kind == CommandKind::BurnStatus;
     if (statusCommand && scriptedNext_ < scripted_.size()) plan_.reply = proto::EncodeReply(scripted_[scriptedNext_++]);
+    const bool readCommand = plan_.kind == CommandKind::Identification || plan_.kind == CommandKind::DeviceInfo;
+    if (readCommand && scriptedReadsNext_ < scriptedReads_.size()) {
+        plan_.reply = proto::EncodeReply(scriptedReads_[scriptedReadsNext_++]);
+    }
     Count(plan_);
     if (plan_.kind == CommandKind::FirmwareWrite) {
         const proto::CommandBlock block = proto::Decode(block_.data());

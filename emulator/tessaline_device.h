@@ -104,6 +104,9 @@ public:
     // Answers the next status and burn-status commands with these replies, one each, before the device's own
     // answers resume: for tests that need an exact sequence of states.
     void ScriptStatusReplies(std::vector<proto::StatusReply> replies);
+    // Likewise for the identification and device information reads: their status replies, one each, while the
+    // data they carry stays the device's own. For tests of a reply that differs between the two reads.
+    void ScriptReadReplies(std::vector<proto::StatusReply> replies);
     void Plug(uint64_t nowMs);
     // Freshly plugged in with the current scenario: the life, the image record and the counters start over.
     void Reset(uint64_t nowMs);
@@ -146,6 +149,8 @@ private:
     CommandPlan plan_;
     std::vector<proto::StatusReply> scripted_;
     size_t scriptedNext_ = 0;
+    std::vector<proto::StatusReply> scriptedReads_;
+    size_t scriptedReadsNext_ = 0;
 };
 
 }  // namespace emu

@@ -29,6 +29,11 @@ HANDLE Kernel::CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTIN
 }
 
 BOOL Kernel::GetExitCodeThread(HANDLE handle, LPDWORD exitCode) {
+  if (state_.exitCodeQueriesToFail > 0) {
+    --state_.exitCodeQueriesToFail;
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+  }
   const auto thread = state_.handles.Get<ThreadObject>(handle);
   if (!thread || exitCode == nullptr) {
     SetLastError(ERROR_INVALID_HANDLE);
@@ -103,6 +108,7 @@ BOOL Kernel::SetEvent(HANDLE handle) {
 
 HANDLE Kernel::CreateMutexW(LPSECURITY_ATTRIBUTES attributes, BOOL initialOwner, LPCWSTR name) {
   const int self = state_.world.scheduler().CurrentThread();
+  const bool inheritable = attributes != nullptr && attributes->bInheritHandle != FALSE;
   const std::wstring mutexName = name != nullptr ? name : L"";
   if (!mutexName.empty()) {
     if (const auto existing = state_.world.FindNamed(mutexName, state_.options.session)) {
@@ -117,7 +123,7 @@ HANDLE Kernel::CreateMutexW(LPSECURITY_ATTRIBUTES attributes, BOOL initialOwner,
         SetLastError(ERROR_ACCESS_DENIED);
         return nullptr;
       }
-      const HANDLE handle = state_.handles.Insert(mutex);
+      const HANDLE handle = state_.handles.Insert(mutex, inheritable);
       SetLastError(ERROR_ALREADY_EXISTS);
       return handle;
     }
@@ -134,7 +140,7 @@ HANDLE Kernel::CreateMutexW(LPSECURITY_ATTRIBUTES attributes, BOOL initialOwner,
     mutex->recursion = 1;
   }
   if (!mutexName.empty()) state_.world.AddNamed(mutexName, state_.options.session, mutex);
-  const HANDLE handle = state_.handles.Insert(mutex);
+  const HANDLE handle = state_.handles.Insert(mutex, inheritable);
   SetLastError(ERROR_SUCCESS);
   return handle;
 }

@@ -44,6 +44,9 @@ class Process {
   size_t OpenHandles() const { return state_.handles.Count(); }
   void FailThreadCreations(int count) { state_.threadCreationsToFail = count; }
   void FailEventCreations(int count) { state_.eventCreationsToFail = count; }
+  void FailExitCodeQueries(int count) { state_.exitCodeQueriesToFail = count; }
+  // Whether a handle of this process would be inherited by a child (HANDLE_FLAG_INHERIT).
+  bool HandleInheritable(HANDLE handle) const { return state_.handles.Inheritable(handle); }
   // The folder of the program file, with its final backslash.
   std::wstring ProgramFolder() const;
 

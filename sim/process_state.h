@@ -31,6 +31,7 @@ struct ProcessState {
   HandleTable handles{0x100};
   int threadCreationsToFail = 0;  // the next n CreateThread calls fail, as when the system is out of memory
   int eventCreationsToFail = 0;   // the next n CreateEventW calls fail likewise
+  int exitCodeQueriesToFail = 0;  // the next n GetExitCodeThread calls fail (access denied)
   std::map<int, ThreadState> threads;
 };
 

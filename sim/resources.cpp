@@ -117,7 +117,7 @@ HGLOBAL Resources::LoadResource(HMODULE, HRSRC resource) {
 }
 
 LPVOID Resources::LockResource(HGLOBAL data) {
-  if (data == nullptr) return nullptr;
+  if (data == nullptr || failLocks_) return nullptr;
   return const_cast<uint8_t*>(static_cast<Entry*>(data)->Data());
 }
 

@@ -31,6 +31,8 @@ class Resources final : public plat::IResources {
   void AddView(LPCWSTR type, LPCWSTR name, WORD language, const uint8_t* data, size_t size);
   // LoadResource fails from now on, as for a damaged program file.
   void FailLoads(bool fail) { failLoads_ = fail; }
+  // LockResource yields no pointer from now on (Windows never does this for a loaded resource).
+  void FailLocks(bool fail) { failLocks_ = fail; }
   void Remove(LPCWSTR type, LPCWSTR name, WORD language);
   void RemoveAllStringTables();
   // The program file's version information: one translation and its string values. Without it the
@@ -58,6 +60,7 @@ class Resources final : public plat::IResources {
   std::map<Key, Entry> entries_;
   bool hasVersionInfo_ = true;
   bool failLoads_ = false;
+  bool failLocks_ = false;
   WORD versionLanguage_ = 0x0409;
   WORD versionCodePage_ = 0x04B0;
   std::map<std::wstring, std::wstring> versionStrings_{{L"FileVersion", L"0.0.68.0"},

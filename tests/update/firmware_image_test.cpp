@@ -46,6 +46,7 @@ TEST_F(FirmwareImageTest, FailuresPostTheirTexts) {
       {"no such image", [] {}, 502, IDS_LOAD_FIND_ERROR},
       {"an empty image", [&] { tool.resources().Add(L"BINARY", MAKEINTRESOURCEW(503), 0x0409, {}); }, 503,
        IDS_LOAD_EMPTY_ERROR},
+      {"the lock yields no pointer", [&] { tool.resources().FailLocks(true); }, 504, IDS_LOAD_LOCK_ERROR},
       {"the load fails", [&] { tool.resources().FailLoads(true); }, 501, IDS_LOAD_LOAD_ERROR},
   };
   Run([&](CFWUpdateDlg& dialog) {
