@@ -273,6 +273,21 @@ int Sockets::setsockopt(plat::SOCKET s, int level, int optionName, const char* o
   });
 }
 
+Sockets::SocketState* Sockets::Movable(SocketCall call, plat::SOCKET s, const char* buffer, int length, int& error) {
+  if (!Ready(call, error)) return nullptr;
+  SocketState* socket = Find(s);
+  if (socket == nullptr) {
+    error = WSAENOTSOCK;
+  } else if (length < 0 || (buffer == nullptr && length > 0)) {
+    error = WSAEFAULT;
+  } else if (socket->connectFailure || (!socket->connected && !socket->underWay)) {
+    error = WSAENOTCONN;
+  } else {
+    return socket;
+  }
+  return nullptr;
+}
+
 int Sockets::EndMove(std::chrono::steady_clock::time_point start, uint64_t extraMs, bool timedOut, long moved,
                      int error) {
   const auto took = std::chrono::ceil<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
@@ -285,13 +300,8 @@ int Sockets::send(plat::SOCKET s, const char* buffer, int length, int) {
   ++calls_[SocketCall::Send];
   const auto start = std::chrono::steady_clock::now();
   int error = 0;
-  if (!Ready(SocketCall::Send, error)) return EndMove(start, 0, false, -1, error);
-  SocketState* socket = Find(s);
-  if (socket == nullptr) return EndMove(start, 0, false, -1, WSAENOTSOCK);
-  if (length < 0 || (buffer == nullptr && length > 0)) return EndMove(start, 0, false, -1, WSAEFAULT);
-  if (socket->connectFailure || (!socket->connected && !socket->underWay)) {
-    return EndMove(start, 0, false, -1, WSAENOTCONN);
-  }
+  SocketState* socket = Movable(SocketCall::Send, s, buffer, length, error);
+  if (socket == nullptr) return EndMove(start, 0, false, -1, error);
   const uint64_t delayMs = delays_.count(SocketCall::Send) != 0 ? delays_[SocketCall::Send] : 0u;
   const uint64_t rateMs = sendRate_ == 0 ? 0 : (uint64_t{static_cast<uint32_t>(length)} * 1000 + sendRate_ - 1) / sendRate_;
   const uint32_t limitMs = socket->nonBlocking ? 0 : socket->sendLimitMs;
@@ -310,13 +320,8 @@ int Sockets::recv(plat::SOCKET s, char* buffer, int length, int) {
   ++calls_[SocketCall::Recv];
   const auto start = std::chrono::steady_clock::now();
   int error = 0;
-  if (!Ready(SocketCall::Recv, error)) return EndMove(start, 0, false, -1, error);
-  SocketState* socket = Find(s);
-  if (socket == nullptr) return EndMove(start, 0, false, -1, WSAENOTSOCK);
-  if (length < 0 || (buffer == nullptr && length > 0)) return EndMove(start, 0, false, -1, WSAEFAULT);
-  if (socket->connectFailure || (!socket->connected && !socket->underWay)) {
-    return EndMove(start, 0, false, -1, WSAENOTCONN);
-  }
+  SocketState* socket = Movable(SocketCall::Recv, s, buffer, length, error);
+  if (socket == nullptr) return EndMove(start, 0, false, -1, error);
   const uint64_t delayMs = delays_.count(SocketCall::Recv) != 0 ? delays_[SocketCall::Recv] : 0u;
   const uint32_t limitMs = socket->nonBlocking ? 0 : socket->receiveLimitMs;
   // Bytes that come later than the limit are not taken: they stay for the next receive.

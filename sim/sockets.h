@@ -94,6 +94,8 @@ class Sockets final : public plat::ISockets {
   SocketState* Find(plat::SOCKET s);
   bool Ready(SocketCall call, int& error);
   int SelectSockets(plat::fd_set* readSet, plat::fd_set* writeSet, plat::fd_set* errorSet, int timeoutMs);
+  // The socket a send or receive may move bytes on, or null with the error that refuses the call.
+  SocketState* Movable(SocketCall call, plat::SOCKET s, const char* buffer, int length, int& error);
   // Ends a blocking send or receive: the clock moves on by what it took (its limit when it ran out of time).
   int EndMove(std::chrono::steady_clock::time_point start, uint64_t extraMs, bool timedOut, long moved, int error);
 

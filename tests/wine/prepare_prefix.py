@@ -10,29 +10,16 @@ import sys
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 
-from rig import cli, stage  # noqa: E402
+from rig import cli  # noqa: E402
 from rig.display import Display  # noqa: E402
-from rig.machine import describe, skip_reason  # noqa: E402
 from rig.wine import Wine  # noqa: E402
 
 
 def main():
     args = cli.parser(__doc__).parse_args()
-    if args.arch:
-        print(describe(args.arch), flush=True)
-        if skip_reason(args.arch):
-            return stage.SKIPPED
-    paths, line = cli.chosen_paths(args)
-    if not args.arch:
-        print(line, flush=True)
+    paths, status = cli.paths_to_run(args)
     if paths is None:
-        return 1
-    missing = paths.missing()
-    for path in missing:
-        print(f"missing: {path}")
-    if missing:
-        print(f"build them first: {paths.build_hint()}")
-        return 1
+        return status
     display = Display.virtual()
     wine = Wine(paths.prefix, paths.arch, display.name)
     try:

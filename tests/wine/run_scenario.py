@@ -16,7 +16,6 @@ sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 from rig import cli, stage  # noqa: E402
 from rig.checks import Abort, Checks  # noqa: E402
 from rig.children import exit_on_signals  # noqa: E402
-from rig.machine import describe, skip_reason  # noqa: E402
 from rig.session import Run  # noqa: E402
 
 
@@ -25,21 +24,9 @@ def main():
     parser.add_argument("name")
     args = parser.parse_args()
     exit_on_signals()
-    if args.arch:
-        print(describe(args.arch), flush=True)
-        if skip_reason(args.arch):
-            return stage.SKIPPED
-    paths, line = cli.chosen_paths(args)
-    if not args.arch:
-        print(line, flush=True)
+    paths, status = cli.paths_to_run(args)
     if paths is None:
-        return 1
-    missing = paths.missing()
-    if missing:
-        print(f"the Wine rig needs these built files ({paths.build_hint()}):")
-        for path in missing:
-            print(f"  {path}")
-        return 1
+        return status
 
     scenario = importlib.import_module(f"scenarios.{args.name}")
     checks = Checks(args.name)

@@ -1,7 +1,8 @@
 """The command-line options every rig entry point shares, and the paths they give."""
 import argparse
 
-from .machine import ARCHES, choose
+from . import stage
+from .machine import ARCHES, choose, describe, skip_reason
 from .paths import default_paths
 
 
@@ -27,3 +28,23 @@ def chosen_paths(args, source=None):
         arch, why = choice.arch, choice.why
     paths = default_paths(arch, source=source, emulator=args.emulator, build=args.build, work=args.work)
     return paths, f"Wine build {arch.name} ({paths.build}): {why}"
+
+
+def paths_to_run(args):
+    """Says which build runs and why; (paths, None) to go on, or (None, the exit status: skipped or failed)."""
+    if args.arch:
+        print(describe(args.arch), flush=True)
+        if skip_reason(args.arch):
+            return None, stage.SKIPPED
+    paths, line = chosen_paths(args)
+    if not args.arch:
+        print(line, flush=True)
+    if paths is None:
+        return None, 1
+    missing = paths.missing()
+    if missing:
+        print(f"the Wine rig needs these built files ({paths.build_hint()}):")
+        for path in missing:
+            print(f"  {path}")
+        return None, 1
+    return paths, None
