@@ -141,8 +141,7 @@ TEST_F(DeviceStatusTest, CloseDuringTheStopMeansNoSearch) {
     WaitFor([&] { return !tool.windows().IsOpen(); }, 200000);
   });
   EXPECT_EQ(world.usb().Count(sim::UsbCall::Open), 0u);
-  EXPECT_EQ(Stisvc().state, static_cast<DWORD>(SERVICE_RUNNING));
-  EXPECT_EQ(Stisvc().startType, static_cast<DWORD>(SERVICE_AUTO_START));
+  ExpectServiceGivenBack();
 }
 
 }  // namespace

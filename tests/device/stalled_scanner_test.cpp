@@ -62,8 +62,7 @@ TEST_F(StalledScannerTest, AnUpdateWhoseTransactionGetsNoAnswerFailsAfterTheDriv
     EXPECT_LT(world.scheduler().Now() - pressed, sim::kUsbscanDefaultTimeoutMs + 10000);
     EXPECT_EQ(tool.windows().ControlText(IDC_STATUS),
               text::Format(Text(IDS_UPDATE_FAILED), Text(IDS_CHECK_STATUS_ERROR)));
-    EXPECT_EQ(Stisvc().state, static_cast<DWORD>(SERVICE_RUNNING));
-    EXPECT_EQ(Stisvc().startType, static_cast<DWORD>(SERVICE_AUTO_START));
+    ExpectServiceGivenBack();
     EXPECT_FALSE(world.IsNameInUse(L"Global\\KAVREL_SCAN_EXT_APP_MUTEX_Scanner A", 1));
     EXPECT_EQ(world.usb().OpenHandles(), 0u);
   });

@@ -28,8 +28,7 @@ TEST_F(ThreadHandleWaitsTest, CloseDuringTheFirstSearchWhileAnotherProgramStarts
     ASSERT_TRUE(WaitFor([&] { return !tool.windows().IsOpen(); }, 400000));
   }, 300000);
   EXPECT_EQ(Count(tool.console().Output(), L"Closed WIA Start!!"), 1u);
-  EXPECT_EQ(Stisvc().startType, static_cast<DWORD>(SERVICE_AUTO_START));
-  EXPECT_EQ(Stisvc().state, static_cast<DWORD>(SERVICE_RUNNING));
+  ExpectServiceGivenBack();
   EXPECT_EQ(tool.OpenHandles(), 0u);
 }
 

@@ -19,6 +19,11 @@ class ScannerTest : public WindowTest {
 
   emu::TessalineDevice& Attach(emu::Scenario scenario = {}) { return world.usb().AttachScanner(0, scenario); }
   sim::SimService& Stisvc() { return tool.services().Service(L"stisvc"); }
+  // The still-image service as the tool must leave it: automatic start, running.
+  void ExpectServiceGivenBack() {
+    EXPECT_EQ(Stisvc().startType, static_cast<DWORD>(SERVICE_AUTO_START));
+    EXPECT_EQ(Stisvc().state, static_cast<DWORD>(SERVICE_RUNNING));
+  }
 
   // Waits for the stop thread the window starts, and with it the first search.
   void WaitForFirstSearch(CFWUpdateDlg& dialog) {

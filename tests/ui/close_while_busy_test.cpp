@@ -56,8 +56,7 @@ TEST_F(CloseWhileBusyTest, CloseDuringAnUpdateIsRefusedAndTheUpdateEndsWithItsVe
     EXPECT_EQ(verdict, Text(IDS_UPDATE_SUCCEED));
     EXPECT_TRUE(closeEnabledAfter);
     EXPECT_EQ(Count(tool.console().Output().substr(consoleFrom), L"[Cancel Button] Create Cancel Thread...\n"), 1u);
-    EXPECT_EQ(Stisvc().startType, static_cast<DWORD>(SERVICE_AUTO_START));
-    EXPECT_EQ(Stisvc().state, static_cast<DWORD>(SERVICE_RUNNING));
+    ExpectServiceGivenBack();
     EXPECT_EQ(tool.OpenHandles(), 0u);
     world.usb().Detach(0);
   }
@@ -83,8 +82,7 @@ TEST_F(CloseWhileBusyTest, OnceClosingUpdateAndSearchDeviceCommandsDoNothing) {
     ASSERT_TRUE(WaitFor([&] { return !tool.windows().IsOpen(); }, 400000));
   }, 300000);
   EXPECT_EQ(Count(tool.console().Output(), L"Closed WIA Start!!"), 1u);
-  EXPECT_EQ(Stisvc().startType, static_cast<DWORD>(SERVICE_AUTO_START));
-  EXPECT_EQ(Stisvc().state, static_cast<DWORD>(SERVICE_RUNNING));
+  ExpectServiceGivenBack();
   EXPECT_EQ(tool.OpenHandles(), 0u);
 }
 

@@ -57,8 +57,7 @@ TEST_F(UpdateTest, TheStandardPathBurnsWithMonitoringAndSucceeds) {
   EXPECT_TRUE(WasShown(Text(IDS_DEVICE_READY_WAIT)));
   EXPECT_TRUE(searchEnabled);
   EXPECT_FALSE(updateEnabled);
-  EXPECT_EQ(Stisvc().state, static_cast<DWORD>(SERVICE_RUNNING));
-  EXPECT_EQ(Stisvc().startType, static_cast<DWORD>(SERVICE_AUTO_START));
+  ExpectServiceGivenBack();
   EXPECT_FALSE(world.IsNameInUse(L"Global\\KAVREL_SCAN_EXT_APP_MUTEX_Scanner A", 1));
   EXPECT_FALSE(world.IsNameInUse(L"Global\\KAVREL_QUENBY_SUBSCRIPTION_MUTEX_Scanner A", 1));
   EXPECT_EQ(tool.OpenHandles(), 0u);
@@ -185,8 +184,7 @@ TEST_P(UpdateFailureTest, EndsInTheVerdictWithItsReasonAndGivesEverythingBack) {
   EXPECT_FALSE(WasShown(L"Update Succeed."));
   EXPECT_TRUE(searchEnabled);
   EXPECT_FALSE(updateEnabled);
-  EXPECT_EQ(Stisvc().state, static_cast<DWORD>(SERVICE_RUNNING));
-  EXPECT_EQ(Stisvc().startType, static_cast<DWORD>(SERVICE_AUTO_START));
+  ExpectServiceGivenBack();
   EXPECT_FALSE(world.IsNameInUse(L"Global\\KAVREL_SCAN_EXT_APP_MUTEX_Scanner A", 1));
   EXPECT_FALSE(world.IsNameInUse(L"Global\\KAVREL_QUENBY_SUBSCRIPTION_MUTEX_Scanner A", 1));
   EXPECT_EQ(tool.OpenHandles(), 0u);

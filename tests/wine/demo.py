@@ -46,9 +46,7 @@ def drive(run, checks):
     window = watch.until(common.burning, VERDICT_LIMIT_S)
     if window is not None:
         run.screenshot("burning", window)
-    window = watch.until(lambda w: w.enabled.get(ids.SEARCH), VERDICT_LIMIT_S)
-    if window is None:
-        checks.abort(f"the update ends within {VERDICT_LIMIT_S} s", watch.seen)
+    window = common.wait_update_end(checks, watch, VERDICT_LIMIT_S)
     run.screenshot("succeeded", window)
     checks.equal("verdict", window.text(ids.STATUS), text(253))
     read_back = common.version_read_back(run)

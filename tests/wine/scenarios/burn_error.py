@@ -15,9 +15,7 @@ def run(rig, checks):
     pid, watch = common.start(rig, checks)
     common.wait_ready(checks, watch)
     common.press_update(rig, checks, pid, watch)
-    window = watch.until(lambda w: w.enabled.get(ids.SEARCH), VERDICT_LIMIT_S)
-    if window is None:
-        checks.abort(f"the update ends within {VERDICT_LIMIT_S} s", watch.seen)
+    window = common.wait_update_end(checks, watch, VERDICT_LIMIT_S)
     checks.equal("verdict", window.text(ids.STATUS), "Update Failed: Burning firmware error!!\n")
     checks.equal("verdict from the string table", window.text(ids.STATUS), text(254).replace("%s", text(220)))
     checks.equal("Update after the failure", window.enabled[ids.UPDATE], False)

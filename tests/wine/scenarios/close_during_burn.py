@@ -45,9 +45,7 @@ def run(rig, checks):
     checks.equal("stisvc (state, start type) during the burn", rig.gui.service("stisvc"),
                  (common.SERVICE_STOPPED, common.DISABLED))
 
-    window = watch.until(lambda w: w.enabled.get(ids.SEARCH), VERDICT_LIMIT_S)
-    if window is None:
-        checks.abort(f"the update ends within {VERDICT_LIMIT_S} s", watch.seen)
+    window = common.wait_update_end(checks, watch, VERDICT_LIMIT_S)
     checks.equal("verdict", window.text(ids.STATUS), text(253))
     checks.equal("Close enabled after the verdict", window.enabled[ids.CLOSE], True)
     checks.in_order("status texts of the update", watch.seen, [

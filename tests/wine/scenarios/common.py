@@ -89,6 +89,15 @@ def version_read_back(rig):
     return next((line for line in lines if line.startswith("[UpdateDevice]: MB Ver after the update: (")), None)
 
 
+def wait_update_end(checks, watch, limit_s):
+    """The window once the update has ended (Search Device given back); the run stops if it does not within
+    limit_s."""
+    window = watch.until(lambda w: w.enabled.get(ids.SEARCH), limit_s)
+    if window is None:
+        checks.abort(f"the update ends within {limit_s} s", watch.seen)
+    return window
+
+
 def burning(window):
     return window.text(ids.STATUS).startswith("Burning firmware... (")
 

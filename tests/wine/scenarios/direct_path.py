@@ -18,9 +18,7 @@ def run(rig, checks):
     # On the direct path the search reads no identification text, so the brackets stay empty.
     common.wait_ready(checks, watch, device_name=f"{common.FRIENDLY_NAME} ()")
     common.press_update(rig, checks, pid, watch)
-    window = watch.until(lambda w: w.enabled.get(ids.SEARCH), VERDICT_LIMIT_S)
-    if window is None:
-        checks.abort(f"the update ends within {VERDICT_LIMIT_S} s", watch.seen)
+    window = common.wait_update_end(checks, watch, VERDICT_LIMIT_S)
     checks.equal("verdict", window.text(ids.STATUS), text(253))
     checks.in_order("status texts of the update", watch.seen, [
         ("the update begins", lambda t: t == text(217)),

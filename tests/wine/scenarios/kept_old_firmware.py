@@ -19,9 +19,7 @@ def run(rig, checks):
     pid, watch = common.start(rig, checks)
     common.wait_ready(checks, watch)
     common.press_update(rig, checks, pid, watch)
-    window = watch.until(lambda w: w.enabled.get(ids.SEARCH), VERDICT_LIMIT_S)
-    if window is None:
-        checks.abort(f"the update ends within {VERDICT_LIMIT_S} s", watch.seen)
+    window = common.wait_update_end(checks, watch, VERDICT_LIMIT_S)
     rig.screenshot("kept-old-firmware", window)
     checks.equal("verdict", window.text(ids.STATUS), VERDICT)
     checks.equal("verdict from the string table", window.text(ids.STATUS),

@@ -31,9 +31,7 @@ def run(rig, checks):
     checks.equal("Update and Search Device disabled during the burn",
                  (window.enabled[ids.UPDATE], window.enabled[ids.SEARCH]), (False, False))
 
-    window = watch.until(lambda w: w.enabled.get(ids.SEARCH), VERDICT_LIMIT_S)
-    if window is None:
-        checks.abort(f"the update ends within {VERDICT_LIMIT_S} s", watch.seen)
+    window = common.wait_update_end(checks, watch, VERDICT_LIMIT_S)
     checks.equal("verdict", window.text(ids.STATUS), text(253))
     checks.startswith("the version read back, on the program's output", common.version_read_back(rig),
                       "[UpdateDevice]: MB Ver after the update: (0.68)")
