@@ -1,8 +1,5 @@
 #include "device/device_enumeration.h"
 
-#include <algorithm>
-#include <iterator>
-
 #include "app/text_format.h"
 #include "device/usb_identity.h"
 #include "platform/setup_handles.h"
@@ -77,8 +74,7 @@ BOOL CFWUpdateDlg::FindDeviceFriendlyName() {
     const std::wstring keyPath = text::Format(L"%s\\%s", kClassKeyRoot, std::wstring_view(driverKey));
     WCHAR friendlyName[kFriendlyNameChars] = {};
     if (ReadFriendlyName(host, keyPath, kFriendlyNameText, friendlyName)) {
-      std::copy(std::begin(friendlyName), std::end(friendlyName), m_szFriendlyName);
-      return TRUE;
+      return StoreFriendlyName(friendlyName) ? TRUE : FALSE;
     }
   }
   return FALSE;

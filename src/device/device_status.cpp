@@ -56,18 +56,20 @@ int CFWUpdateDlg::GetDeviceStatus(int fromStopThread, int event) {
     const auto block = proto::Encode(command);
     return RunCommandTransaction(host, channel, block.data(), nullptr, dataIn, status.data(), proto::kStatusReplySize);
   };
+  // What this search found; the window takes the texts over when they are shown.
+  std::wstring deviceName;
+  std::wstring interfaceText;
   auto display = [&](int result) {
     SetStatusText(GetCellText(kRow, 1));
-    SetControlText(IDC_DEVICE_NAME, m_strDeviceName);
-    SetControlText(IDC_INTERFACE, m_strInterface);
+    ShowDeviceTexts(deviceName, interfaceText);
     return result;
   };
   auto failWith = [&](const wchar_t* consoleLine, UINT text) {
     app::ConsolePrint(host, consoleLine);
     SetCellText(kRow, 1, app::LoadStringById(host, text));
     SetRowCheck(kRow, false);
-    m_strDeviceName = text::Format(L"%s (%s)", std::wstring_view(kModelName), identification);
-    m_strInterface = L"USB";
+    deviceName = text::Format(L"%s (%s)", std::wstring_view(kModelName), identification);
+    interfaceText = L"USB";
     EnableControl(IDC_UPDATE, false);
     return display(-1);
   };
@@ -78,8 +80,7 @@ int CFWUpdateDlg::GetDeviceStatus(int fromStopThread, int event) {
     app::ConsolePrint(host, L"[GetDeviceStatus]: Device not found...\n");
     SetCellText(kRow, 1, app::LoadStringById(host, IDS_DEVICE_NOT_FOUND));
     SetRowCheck(kRow, false);
-    m_strDeviceName = app::LoadStringById(host, IDS_NO_DEVICE);
-    m_strInterface.clear();
+    deviceName = app::LoadStringById(host, IDS_NO_DEVICE);
     EnableControl(IDC_UPDATE, false);
     g_debugLog.Log(L"[Event %d][GetDeviceStatus] Check Device Exist Fail...", event);
     return display(-1);
@@ -114,8 +115,8 @@ int CFWUpdateDlg::GetDeviceStatus(int fromStopThread, int event) {
   app::ConsolePrint(host, outcome.consoleLine, static_cast<unsigned>(state));
   SetCellText(kRow, 1, app::LoadStringById(host, outcome.text));
   SetRowCheck(kRow, outcome.updatable);
-  m_strDeviceName = text::Format(L"%s (%s)", std::wstring_view(kModelName), identification);
-  m_strInterface = L"USB";
+  deviceName = text::Format(L"%s (%s)", std::wstring_view(kModelName), identification);
+  interfaceText = L"USB";
   // The outcome is shown before Update is enabled: an Update pressed at once clears the status cell, and a
   // display after it would show that empty cell.
   display(state);

@@ -8,7 +8,11 @@ constexpr DWORD kPollMs = 10;
 
 bool DisableGate::BeginDisable() {
   LONG expected = kOpen;
-  return m_nState.compare_exchange_strong(expected, kDisabling);
+  if (!m_nState.compare_exchange_strong(expected, kDisabling)) return false;
+  // A Shut that began before this write took the gate waits for it: give the gate back unwritten.
+  if (!m_bShutting.load()) return true;
+  EndDisable();
+  return false;
 }
 
 // A gate shut meanwhile (the wait for this write gave up) stays shut.
@@ -18,6 +22,7 @@ void DisableGate::EndDisable() {
 }
 
 void DisableGate::Shut(plat::Host& host, DWORD limitMs) {
+  m_bShutting = true;
   const DWORD start = host.time.GetTickCount();
   for (;;) {
     LONG expected = kOpen;

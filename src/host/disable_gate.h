@@ -21,11 +21,13 @@ class DisableGate {
   // Shuts the gate for good. A write under way is waited for, at most limitMs (a service manager that hangs
   // longer must not hold the end of the session).
   void Shut(plat::Host& host, DWORD limitMs);
-  bool IsShut() const { return m_nState.load() == kShut; }
+  // True from the moment Shut begins: a stop thread whose write was waited for must not go on to its search.
+  bool IsShut() const { return m_bShutting.load() || m_nState.load() == kShut; }
 
  private:
   static constexpr LONG kOpen = 0;
   static constexpr LONG kDisabling = 1;
   static constexpr LONG kShut = 2;
   std::atomic<LONG> m_nState{kOpen};
+  std::atomic<bool> m_bShutting{false};
 };

@@ -20,14 +20,6 @@ constexpr size_t kLockNameChars = 260;  // with the terminating NUL
 constexpr int kAttempts = 3;
 constexpr DWORD kAttemptPauseMs = 1000;
 
-// The friendly name up to its NUL, never past the end of its buffer.
-template <size_t N>
-std::wstring TextOf(const WCHAR (&buffer)[N]) {
-  size_t length = 0;
-  while (length < N && buffer[length] != L'\0') ++length;
-  return std::wstring(buffer, length);
-}
-
 // A name that would not fit its 260 characters is not cut: a shortened name would be another lock, and the
 // other applications would never see this one.
 std::optional<std::wstring> LockName(int kind, const std::wstring& friendlyName) {
@@ -58,7 +50,9 @@ void ReleaseAndClose(plat::IKernel& kernel, HANDLE mutex) {
 }  // namespace
 
 BOOL CFWUpdateDlg::LockScanAppMutex(int kind) {
-  const std::optional<std::wstring> name = LockName(kind, TextOf(m_szFriendlyName));
+  std::wstring friendlyName;
+  if (!CopyFriendlyName(&friendlyName)) return FALSE;
+  const std::optional<std::wstring> name = LockName(kind, friendlyName);
   if (!name) return FALSE;
   std::atomic<HANDLE>& slot = kind == 0 ? m_hScanExtMutex : kind == 1 ? m_hGuidMutex : m_hQuenbyMutex;
 

@@ -3,6 +3,7 @@
 // the folder of its subsystem).
 #pragma once
 #include <atomic>
+#include <functional>
 #include <string>
 
 #include "host/disable_gate.h"
@@ -16,6 +17,8 @@ enum class BurnProcedure { kMonitored, kUnmonitored };
 // The window's own messages: sent by the update thread, handled on the window's thread.
 inline constexpr UINT kBlockShutdownMessage = WM_APP + 1;
 inline constexpr UINT kUnblockShutdownMessage = WM_APP + 2;
+// Carries a WindowTask: work on the texts the window shares with the workers, which only its thread touches.
+inline constexpr UINT kWindowTaskMessage = WM_APP + 3;
 
 class CFWUpdateDlg : public CDialogEx {
  public:
@@ -49,6 +52,15 @@ class CFWUpdateDlg : public CDialogEx {
   void SetControlText(int id, const std::wstring& text);
   void EnableControl(int id, bool enable);
   bool AnySlotBusy() const;
+  // The device texts and the friendly name are written by whichever search ran last, on the window's thread or a
+  // worker's: each write and read is done by the window's thread, so two searches never touch one string at once.
+  // The name and interface are shown as one pair.
+  void ShowDeviceTexts(const std::wstring& deviceName, const std::wstring& interfaceText);
+  bool StoreFriendlyName(const WCHAR* friendlyName);  // false once the window has gone
+  bool CopyFriendlyName(std::wstring* friendlyName);   // false once the window has gone
+  // Runs the task on the window's thread and waits for it: at once when called there or before the window
+  // exists (no worker runs then). False when the window has gone and the task did not run.
+  bool RunOnWindowThread(const std::function<void()>& task);
   // While an update runs the end of the session is held off with a reason the user sees; the reason belongs to
   // the window and is set and removed on the window's thread.
   void BlockShutdown(const std::wstring& reason);
@@ -64,6 +76,7 @@ class CFWUpdateDlg : public CDialogEx {
   LONG m_nRowCount = 0;
   std::atomic<LONG> m_nCurrentRow{0};
   CListCtrl m_listDevices;
+  // Window's thread only (see ShowDeviceTexts).
   std::wstring m_strDeviceName;
   std::wstring m_strInterface;
   std::wstring m_strStatus;
@@ -73,7 +86,7 @@ class CFWUpdateDlg : public CDialogEx {
   std::atomic<HANDLE> m_hCancelThread{nullptr};
   std::atomic<DWORD> m_dwCancelThreadId{0};
   DeviceSlot m_slots[kDeviceSlotCount];
-  WCHAR m_szFriendlyName[256] = {};
+  WCHAR m_szFriendlyName[256] = {};  // window's thread only (see StoreFriendlyName)
   std::atomic<HANDLE> m_hScanExtMutex{INVALID_HANDLE_VALUE};
   std::atomic<HANDLE> m_hGuidMutex{INVALID_HANDLE_VALUE};
   std::atomic<HANDLE> m_hQuenbyMutex{INVALID_HANDLE_VALUE};
@@ -106,6 +119,13 @@ class CFWUpdateDlg : public CDialogEx {
 DWORD WINAPI Thread_CloseWIA(LPVOID parameter);
 DWORD WINAPI Thread_VoskUpdate(LPVOID parameter);
 DWORD WINAPI Thread_Cancel(LPVOID parameter);
+
+// What kWindowTaskMessage carries; ran is set by the window's thread, as a dialog's message result is not the
+// procedure's answer.
+struct WindowTask {
+  const std::function<void()>* body;
+  bool ran;
+};
 
 // The record the stop thread is started with.
 struct StopThreadRecord {

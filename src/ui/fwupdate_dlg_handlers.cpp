@@ -37,6 +37,12 @@ const CFWUpdateDlg::MessageMapEntry CFWUpdateDlg::kMessageMap[] = {
        d.Host().power.ShutdownBlockReasonCreate(d.m_hWnd, reinterpret_cast<LPCWSTR>(l));
        return TRUE;
      }},
+    {kWindowTaskMessage, 0, [](CFWUpdateDlg&, WPARAM, LPARAM l) -> INT_PTR {
+       auto* task = reinterpret_cast<WindowTask*>(l);
+       (*task->body)();
+       task->ran = true;
+       return TRUE;
+     }},
     {kUnblockShutdownMessage, 0, [](CFWUpdateDlg& d, WPARAM, LPARAM) -> INT_PTR {
        d.Host().power.ShutdownBlockReasonDestroy(d.m_hWnd);
        return TRUE;

@@ -1,4 +1,7 @@
 // How workers report: the window operations of the main dialog, each served by the window's thread.
+#include <algorithm>
+#include <iterator>
+
 #include "res/resource.h"
 #include "ui/fwupdate_dlg.h"
 
@@ -32,4 +35,34 @@ bool CFWUpdateDlg::AnySlotBusy() const {
     if (slot.bBusy.load() != 0) return true;
   }
   return false;
+}
+
+bool CFWUpdateDlg::RunOnWindowThread(const std::function<void()>& task) {
+  if (m_hWnd == nullptr) {
+    task();
+    return true;
+  }
+  WindowTask record{&task, false};
+  Host().windows.SendMessageW(m_hWnd, kWindowTaskMessage, 0, reinterpret_cast<LPARAM>(&record));
+  return record.ran;
+}
+
+void CFWUpdateDlg::ShowDeviceTexts(const std::wstring& deviceName, const std::wstring& interfaceText) {
+  RunOnWindowThread([&] {
+    m_strDeviceName = deviceName;
+    m_strInterface = interfaceText;
+    SetDlgItemText(IDC_DEVICE_NAME, m_strDeviceName);
+    SetDlgItemText(IDC_INTERFACE, m_strInterface);
+  });
+}
+
+bool CFWUpdateDlg::StoreFriendlyName(const WCHAR* friendlyName) {
+  return RunOnWindowThread([&] { std::copy_n(friendlyName, std::size(m_szFriendlyName), m_szFriendlyName); });
+}
+
+bool CFWUpdateDlg::CopyFriendlyName(std::wstring* friendlyName) {
+  return RunOnWindowThread([&] {
+    const WCHAR* const begin = m_szFriendlyName;
+    friendlyName->assign(begin, std::find(begin, begin + std::size(m_szFriendlyName), L'\0'));
+  });
 }

@@ -31,17 +31,22 @@ TEST_F(DisableGateTest, AnOpenGateLetsEveryDisableThroughAndShutsAtOnce) {
 
 // The stop thread read the configuration and is about to write "disabled": the window's automatic start must
 // come after that write, whatever the two requests take.
+// The stop thread, its write done, must also see the gate shut: it may not go on to a search that takes a lock
+// after the window has released them all.
 TEST_F(DisableGateTest, ADisableUnderWayIsWaitedForBeforeTheGateShuts) {
   bool written = false;
+  bool shutSeenAfterWrite = false;
   world.scheduler().Spawn([&] {
     ASSERT_TRUE(gate.BeginDisable());
     world.scheduler().Sleep(300);
     written = true;
     gate.EndDisable();
+    shutSeenAfterWrite = gate.IsShut();
   });
   world.scheduler().Sleep(10);
   gate.Shut(tool.host(), 2000);
   EXPECT_TRUE(written);
+  EXPECT_TRUE(shutSeenAfterWrite);
   EXPECT_GE(world.scheduler().Now(), 300u);
   EXPECT_LT(world.scheduler().Now(), 400u);
   EXPECT_TRUE(gate.IsShut());
