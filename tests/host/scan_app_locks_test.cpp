@@ -204,3 +204,27 @@ TEST_F(ScanAppLocksTest, AnotherThreadReleasesTheNames) {
 }
 
 }  // namespace
+
+namespace {
+
+// A worker that outlives the window (one held by the scanner beyond every wait) cannot reach the friendly name
+// any more: it takes no lock rather than one named from nothing.
+TEST_F(ScanAppLocksTest, AfterTheWindowHasGoneNoNameIsHandedOverAndNoLockTaken) {
+  CFWUpdateDlg dialog(tool.host());
+  world.scheduler().Spawn([&] {
+    world.scheduler().BlockUntil([&] { return tool.windows().IsOpen(); }, sim::kForever);
+    tool.windows().PostCommand(IDCANCEL);
+  });
+  dialog.DoModal();
+  ASSERT_FALSE(tool.windows().IsOpen());
+  SetFriendlyName(dialog, L"Scanner A");
+  WCHAR found[256] = L"Scanner B";
+  EXPECT_FALSE(dialog.StoreFriendlyName(found));
+  EXPECT_EQ(std::wstring(dialog.m_szFriendlyName), L"Scanner A");
+  for (int kind = 0; kind < 3; ++kind) EXPECT_FALSE(dialog.LockScanAppMutex(kind)) << "kind " << kind;
+  EXPECT_FALSE(InUse(kQuenby + L"Scanner A"));
+  EXPECT_FALSE(InUse(kQuenby));
+  EXPECT_EQ(dialog.m_hQuenbyMutex.load(), INVALID_HANDLE_VALUE);
+}
+
+}  // namespace
