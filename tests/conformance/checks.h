@@ -16,6 +16,7 @@ void test_usbscan_synchronous_requests(Context& t);
 void test_mutex_create_last_error(Context& t);
 void test_mutex_namespaces(Context& t);
 void test_mutex_held_by_another_process(Context& t);
+void test_system_error_texts(Context& t);
 void test_stisvc_config_and_state(Context& t);
 void test_send_message_from_another_thread(Context& t);
 void test_strings_by_language(Context& t);

@@ -32,13 +32,12 @@ std::string Narrow(const std::wstring& text) {
 void test_strings_by_language(Context& t) {
   const LANGID before = t.host.language.GetThreadUILanguage();
 
-  // Wine's SetThreadUILanguage answers as asked but changes nothing (a stub in kernelbase).
   LANGID set = t.host.language.SetThreadUILanguage(kGerman);
   ok(set == kGerman, "SetThreadUILanguage(German): got %#x\n", set);
   LANGID current = t.host.language.GetThreadUILanguage();
-  todo_wine ok(current == kGerman, "GetThreadUILanguage after German: got %#x\n", current);
+  ok(current == kGerman, "GetThreadUILanguage after German: got %#x\n", current);
   std::wstring text = app::LoadStringById(t.host, kDeviceFound);
-  todo_wine ok(text == L"Ger\u00e4t gefunden!\n", "German: got \"%s\"\n", Narrow(text).c_str());
+  ok(text == L"Ger\u00e4t gefunden!\n", "German: got \"%s\"\n", Narrow(text).c_str());
 
   set = t.host.language.SetThreadUILanguage(kEnglish);
   ok(set == kEnglish, "SetThreadUILanguage(English): got %#x\n", set);

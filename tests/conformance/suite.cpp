@@ -12,6 +12,7 @@ void RunAll(Context& t) {
       {"mutex_create_last_error", test_mutex_create_last_error},
       {"mutex_namespaces", test_mutex_namespaces},
       {"mutex_held_by_another_process", test_mutex_held_by_another_process},
+      {"system_error_texts", test_system_error_texts},
       {"stisvc_config_and_state", test_stisvc_config_and_state},
       {"send_message_from_another_thread", test_send_message_from_another_thread},
       {"strings_by_language", test_strings_by_language},

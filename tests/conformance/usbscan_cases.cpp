@@ -74,8 +74,8 @@ void test_usbscan_synchronous_requests(Context& t) {
   ok(held.error == ERROR_SEM_TIMEOUT, "unanswered reply: got error %lu\n", ul(held.error));
   // The tick count moves in steps of up to 16 ms on Windows.
   ok(held.elapsedMs + 16 >= kDriverTimeoutMs, "unanswered reply: returned after %lu ms\n", ul(held.elapsedMs));
-  ok(HasOverlappedIoCompleted(&held.record), "unanswered reply: record status %#lx\n",
-     static_cast<unsigned long>(held.record.Internal));
+  // The record of a synchronous request that failed is not checked: Windows does not say what it holds (Wine
+  // leaves it STATUS_PENDING), and the program reads it only after ERROR_IO_PENDING.
   t.host.kernel.CloseHandle(device);
 
   // Opened again, the device answers: both requests have ended when their calls return.
