@@ -6,9 +6,8 @@
 
 namespace conformance {
 
-// DWORD is 32 bits on both sides; printf wants unsigned long for %lu and %#lx.
+// DWORD is 32 bits on both sides, unsigned int natively and unsigned long on Windows; printf gets unsigned long.
 inline unsigned long ul(DWORD value) { return static_cast<unsigned long>(value); }
-inline unsigned long ul(long value) { return static_cast<unsigned long>(value); }
 
 // The test_ functions, in the order RunAll runs them.
 void test_usbscan_missing_device(Context& t);
