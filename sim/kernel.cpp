@@ -9,6 +9,27 @@ uint64_t Deadline(Scheduler& scheduler, DWORD milliseconds) {
   return milliseconds == INFINITE ? kForever : scheduler.Now() + milliseconds;
 }
 
+// Windows abandons the mutexes a thread still owns when it ends, also when its process ends it.
+class AbandonOnEnd {
+ public:
+  AbandonOnEnd(World& world, const ThreadObject& thread) : world_(world), thread_(thread) {}
+  ~AbandonOnEnd() {
+    for (const auto& object : world_.LiveMutexes()) {
+      const auto mutex = std::static_pointer_cast<MutexObject>(object);
+      if (mutex->ownerThread != thread_.schedulerId) continue;
+      mutex->ownerThread = 0;
+      mutex->recursion = 0;
+      mutex->abandoned = true;
+    }
+  }
+  AbandonOnEnd(const AbandonOnEnd&) = delete;
+  AbandonOnEnd& operator=(const AbandonOnEnd&) = delete;
+
+ private:
+  World& world_;
+  const ThreadObject& thread_;
+};
+
 }  // namespace
 
 HANDLE Kernel::CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE start, LPVOID parameter, DWORD,
@@ -19,7 +40,9 @@ HANDLE Kernel::CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTIN
     return nullptr;
   }
   auto thread = std::make_shared<ThreadObject>();
-  thread->schedulerId = state_.world.scheduler().Spawn([start, parameter, thread] {
+  World& world = state_.world;
+  thread->schedulerId = world.scheduler().Spawn([start, parameter, thread, &world] {
+    const AbandonOnEnd abandon(world, *thread);
     thread->exitCode = start(parameter);
     thread->finished = true;
   });
@@ -71,6 +94,10 @@ DWORD Kernel::WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
     }
     mutex->ownerThread = self;
     ++mutex->recursion;
+    if (mutex->abandoned) {
+      mutex->abandoned = false;
+      return WAIT_ABANDONED;
+    }
     return WAIT_OBJECT_0;
   }
   SetLastError(ERROR_INVALID_HANDLE);
@@ -140,6 +167,7 @@ HANDLE Kernel::CreateMutexW(LPSECURITY_ATTRIBUTES attributes, BOOL initialOwner,
     mutex->recursion = 1;
   }
   if (!mutexName.empty()) state_.world.AddNamed(mutexName, state_.options.session, mutex);
+  state_.world.AddMutex(mutex);
   const HANDLE handle = state_.handles.Insert(mutex, inheritable);
   SetLastError(ERROR_SUCCESS);
   return handle;

@@ -54,6 +54,7 @@ struct MutexObject : Object {
   bool openToEveryone = false;  // created with a null DACL
   int ownerThread = 0;          // scheduler id, 0 when not owned
   unsigned recursion = 0;
+  bool abandoned = false;       // its owner ended owning it: the next wait that takes it gets WAIT_ABANDONED
 };
 
 }  // namespace sim

@@ -37,6 +37,19 @@ void World::AddNamed(const std::wstring& name, int session, const std::shared_pt
   named_[NamespaceKey(name, session)] = object;
 }
 
+void World::AddMutex(const std::shared_ptr<Object>& mutex) {
+  std::erase_if(mutexes_, [](const std::weak_ptr<Object>& gone) { return gone.expired(); });
+  mutexes_.push_back(mutex);
+}
+
+std::vector<std::shared_ptr<Object>> World::LiveMutexes() {
+  std::vector<std::shared_ptr<Object>> live;
+  for (const auto& mutex : mutexes_) {
+    if (auto object = mutex.lock()) live.push_back(std::move(object));
+  }
+  return live;
+}
+
 void World::WriteTextFile(const std::wstring& path, const std::wstring& content) { files_[FoldCase(path)] = content; }
 void World::DeleteFile(const std::wstring& path) { files_.erase(FoldCase(path)); }
 

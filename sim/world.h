@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/win_types.h"
 #include "sim/handle_table.h"
@@ -31,6 +32,10 @@ class World {
   void AddNamed(const std::wstring& name, int session, const std::shared_ptr<Object>& object);
   bool IsNameInUse(const std::wstring& name, int session) const { return FindNamed(name, session) != nullptr; }
 
+  // Every mutex of the machine, named or not, so that the end of a thread can abandon those it still owns.
+  void AddMutex(const std::shared_ptr<Object>& mutex);
+  std::vector<std::shared_ptr<Object>> LiveMutexes();
+
   // Files, by path without regard to case.
   void WriteTextFile(const std::wstring& path, const std::wstring& content);
   void DeleteFile(const std::wstring& path);
@@ -49,6 +54,7 @@ class World {
   Scheduler scheduler_;
   DWORD tickBase_ = 0;
   std::map<std::wstring, std::weak_ptr<Object>> named_;
+  std::vector<std::weak_ptr<Object>> mutexes_;
   std::map<std::wstring, std::wstring> files_;
 };
 

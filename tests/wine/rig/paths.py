@@ -27,6 +27,11 @@ class Paths:
     def driver(self):
         return self.build / "emulator" / "wine_driver" / "tessaline_usbscan.sys"
 
+    @property
+    def conformance(self):
+        """The seam's conformance suite built for Windows (tests/conformance)."""
+        return self.build / "tests" / "conformance" / "conformance.exe"
+
     def program(self, name):
         return self.build / "tests" / "wine" / "programs" / f"{name}.exe"
 

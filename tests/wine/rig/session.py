@@ -20,13 +20,14 @@ PROGRAM_OUTPUT = f"{RIG}\\run\\output.txt"
 
 class Run:
     def __init__(self, paths, name, scanner=None, unplugged=False, settings_ini=None, display=None, output=None,
-                 driver_timeout_ms=None):
+                 driver_timeout_ms=None, gui=True):
         self.paths = paths
         self.name = name
         self.scanner = scanner  # tessaline-emu fields; None: no emulator
         self.unplugged = unplugged  # the emulator starts with its scanner unplugged
         self.settings_ini = settings_ini
         self.driver_timeout_ms = driver_timeout_ms  # the driver's hold of an unanswered request; None: 120 s
+        self.with_gui = gui  # False: no GUI driver, for a run that starts its programs itself
         self.output = output or paths.output(name)  # screenshots, the emulator's log, the program's output
         self.output.mkdir(parents=True, exist_ok=True)
         self.display = display
@@ -69,7 +70,8 @@ class Run:
             print(f"  setup: {line}", flush=True)
         if result.returncode != 0:
             raise RuntimeError(f"the prefix setup failed (exit status {result.returncode})")
-        self.gui = Gui(self.wine, f"{RIG}\\gui_driver.exe")
+        if self.with_gui:
+            self.gui = Gui(self.wine, f"{RIG}\\gui_driver.exe")
 
     def start_program(self):
         pid = self.gui.start(PROGRAM, PROGRAM_OUTPUT)
