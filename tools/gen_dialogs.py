@@ -240,7 +240,7 @@ def parse_dialogs(rc_text, defines, rc_name="fwupdate.rc"):
     dialogs = []
     i = 0
     while i < len(lines):
-        head = re.match(r"\s*(\S+)\s+(DIALOGEX|DIALOG)\b", lines[i])
+        head = re.match(r"\s*(\S+)\s+(DIALOGEX|DIALOG)\b", without_comment(lines[i]))
         if not head:
             i += 1
             continue

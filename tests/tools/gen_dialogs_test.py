@@ -69,8 +69,9 @@ class Statements(unittest.TestCase):
         self.assertEqual([seen(c) for c in parse(rc)[0].controls], [(1025, "SysListView32", "", True, False)])
 
     def test_dialog_ids_and_captions(self):
-        rc = script('LTEXT "a", 1, 1, 2, 3, 4') + script('LTEXT "b", 2, 1, 2, 3, 4', header=(
-            "STYLE DS_SETFONT | WS_POPUP", 'CAPTION "About ""it"""', 'FONT 8, "MS Shell Dlg", 0, 0, 0x1'), name="100")
+        about = script('LTEXT "b", 2, 1, 2, 3, 4', name="100", header=(
+            "STYLE DS_SETFONT | WS_POPUP", 'CAPTION "About ""it"""', 'FONT 8, "MS Shell Dlg", 0, 0, 0x1'))
+        rc = "// DIALOG templates below\n" + script('LTEXT "a", 1, 1, 2, 3, 4') + about
         dialogs = parse(rc)
         self.assertEqual([(d.id, d.caption) for d in dialogs], [(102, "Main"), (100, 'About "it"')])
 
