@@ -8,7 +8,8 @@
 //
 // Time: the sockets wait in real time, and each call moves the world's clock on by what it took, at least
 // 1 ms, plus any delay a test sets for that call and, for a send, the time the link's rate gives its bytes. A
-// loop that polls a socket therefore sees the time pass.
+// loop that polls a socket therefore sees the time pass. This is the one place the simulated host keeps real
+// time: a run that uses sockets does not replay exactly (docs/reliability.md).
 //
 // Time limits as Windows keeps them: SO_SNDTIMEO and SO_RCVTIMEO bound the whole of one blocking call. A send
 // or receive that would take longer fails with WSAETIMEDOUT when its limit has passed, also when bytes were

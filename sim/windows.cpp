@@ -4,9 +4,15 @@
 #include <memory>
 #include <stdexcept>
 
+#include "res/resource.h"
 #include "sim/dialog_templates.h"
 
 namespace sim {
+namespace {
+
+constexpr const wchar_t* kListViewClass = L"SysListView32";  // WC_LISTVIEW
+
+}  // namespace
 
 bool Windows::OnWindowThread() const { return state_.world.scheduler().CurrentThread() == windowThread_; }
 
@@ -26,7 +32,7 @@ INT_PTR Windows::DialogBoxParamW(LPCWSTR templateName, HWND, plat::IDialogEvents
   dialog.events = &events;
   for (Control& control : TemplateControls(dialog.templateId, dialog.caption)) {
     control.hwnd = NewHwnd();
-    dialog.controls[control.id] = control;
+    dialog.controls.emplace(control.id, control);  // of controls sharing an id, GetDlgItem finds the first
   }
   const HWND hwnd = dialog.hwnd;
   dialogs_.push_back(std::move(dialog));
@@ -111,7 +117,7 @@ BOOL Windows::SetWindowTextW(HWND window, LPCWSTR text) {
     }
     if (Control* control = ControlByHwnd(window)) {
       control->text = value;
-      if (Top().templateId == 102) histories_[control->id].push_back(value);
+      if (Top().templateId == IDD_FWUPDATE_DIALOG) histories_[control->id].push_back(value);
       return TRUE;
     }
     return FALSE;
@@ -156,7 +162,7 @@ LRESULT Windows::SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM l
       control->text = reinterpret_cast<LPCWSTR>(lParam);
       return TRUE;
     }
-    if (control->className == L"SysListView32") return ListMessage(*control, message, wParam, lParam);
+    if (control->className == kListViewClass) return ListMessage(*control, message, wParam, lParam);
     return 0;
   });
 }
@@ -277,9 +283,12 @@ bool Windows::IsEnabled(int id) const {
 }
 
 const Control& Windows::List() const {
-  const Control* list = FindControl(1025);
-  if (list == nullptr) throw std::logic_error("no device list: the main window is not open");
-  return *list;
+  if (!dialogs_.empty()) {
+    for (const auto& [id, control] : Top().controls) {
+      if (control.className == kListViewClass) return control;
+    }
+  }
+  throw std::logic_error("no device list: the main window is not open");
 }
 
 std::wstring Windows::CellText(int row, int column) const {
