@@ -117,14 +117,17 @@ TEST_F(ScanAppLocksTest, ANameTakenElsewhereIsRefusedAfterThreeAttempts) {
 TEST_F(ScanAppLocksTest, ANameReleasedDuringTheSecondPauseIsObtainedAtTheThirdAttempt) {
   sim::Process other(world, {.session = 2, .user = L"other"});
   const HANDLE held = other.host().kernel.CreateMutexW(nullptr, TRUE, (kQuenby + L"Scanner A").c_str());
+  bool goneWithItsOwner = false;
   world.scheduler().Spawn([&] {
     world.scheduler().Sleep(1500);
     other.host().kernel.CloseHandle(held);
+    goneWithItsOwner = !InUse(kQuenby + L"Scanner A");
   });
   CFWUpdateDlg dialog(tool.host());
   SetFriendlyName(dialog, L"Scanner A");
   EXPECT_TRUE(dialog.LockScanAppMutex(ScanAppLock::kQuenby));
   EXPECT_EQ(Now(), 2000u);
+  EXPECT_TRUE(goneWithItsOwner) << "the second attempt's handle was closed before its pause";
   EXPECT_FALSE(dialog.m_hQuenbyMutex.IsEmpty());
   EXPECT_EQ(tool.OpenHandles(), 1u);
 }
