@@ -68,8 +68,8 @@ BOOL CFWUpdateDlg::LockScanAppMutex(ScanAppLock kind) {
   attributes.lpSecurityDescriptor = prepared ? &descriptor : nullptr;
   attributes.bInheritHandle = TRUE;
 
-  // The handle of a name that exists already never owned the lock: the first two are closed before the pause,
-  // so that no handle of ours keeps the name alive meanwhile; the last one is released and closed after it.
+  // A handle to a name that already existed never owned the lock. The first two attempts' are closed before the
+  // pause, so that no handle of ours keeps the name alive meanwhile; the last one's is released and closed after.
   plat::UniqueMutex lastAttempt(host.kernel);
   for (int attempt = 1; attempt <= kAttempts; ++attempt) {
     plat::UniqueHandle mutex(host.kernel, host.kernel.CreateMutexW(&attributes, TRUE, name->c_str()));
