@@ -30,10 +30,10 @@ void ScannerMachine::Run(const std::function<void(CFWUpdateDlg&)>& user) {
   CFWUpdateDlg dialog(tool.host());
   world.scheduler().Spawn([&] {
     WaitFor([&] { return tool.windows().IsOpen(); }, kWindowBoundMs);
-    const HANDLE stop = dialog.m_hStopThread.load();
+    const HANDLE stop = dialog.m_hStopThread.Load();
     if (stop != nullptr) tool.host().kernel.WaitForSingleObject(stop, kFirstSearchBoundMs);
     user(dialog);
-    if (tool.windows().IsOpen() && dialog.m_hCancelThread.load() == nullptr) tool.windows().PostCommand(IDCANCEL);
+    if (tool.windows().IsOpen() && dialog.m_hCancelThread.Load() == nullptr) tool.windows().PostCommand(IDCANCEL);
   });
   dialog.DoModal();
 }

@@ -28,8 +28,8 @@ UpdateRun UpdateOnce() {
     const uint64_t virtualStart = machine.world.scheduler().Now();
     const auto start = Clock::now();
     machine.Press(IDC_UPDATE);
-    machine.WaitFor([&] { return dialog.m_slots[0].hUpdateThread.load() != nullptr; }, 10000);
-    machine.tool.host().kernel.WaitForSingleObject(dialog.m_slots[0].hUpdateThread.load(), kUpdateBoundMs);
+    machine.WaitFor([&] { return dialog.m_slots[0].hUpdateThread.Load() != nullptr; }, 10000);
+    machine.tool.host().kernel.WaitForSingleObject(dialog.m_slots[0].hUpdateThread.Load(), kUpdateBoundMs);
     run.wallMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     run.virtualMs = static_cast<double>(machine.world.scheduler().Now() - virtualStart);
     run.succeeded = machine.tool.windows().ControlText(IDC_STATUS) == L"Update Succeed.";

@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   bool honest = true;
   machine.RunWindow(
       [&](CFWUpdateDlg& dialog) {
-        const HANDLE stop = dialog.m_hStopThread.load();
+        const HANDLE stop = dialog.m_hStopThread.Load();
         if (stop != nullptr) tool.host().kernel.WaitForSingleObject(stop, 200000);
         dialog.SetRowCheck(0, true);  // whatever the search found: the update sequence decides
         tool.windows().PostCommand(IDC_UPDATE);

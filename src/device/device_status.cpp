@@ -46,7 +46,7 @@ Outcome OutcomeOf(uint16_t state, bool latest) {
 
 }  // namespace
 
-int CFWUpdateDlg::GetDeviceStatus(int fromStopThread, int event) {
+int CFWUpdateDlg::GetDeviceStatus(SearchOrigin fromStopThread, int event) {
   plat::Host& host = Host();
   const std::wstring channel = L"USB";
   std::array<uint8_t, proto::kStatusReplySize> status{};
@@ -94,7 +94,7 @@ int CFWUpdateDlg::GetDeviceStatus(int fromStopThread, int event) {
   if (bcdDevice == 1) {
     transacted = transact(proto::DeviceStatus(), nullptr);
   } else {
-    if (m_hQuenbyMutex.load() == INVALID_HANDLE_VALUE && (!FindDeviceFriendlyName() || !LockScanAppMutex(2))) {
+    if (m_hQuenbyMutex.IsEmpty() && (!FindDeviceFriendlyName() || !LockScanAppMutex(ScanAppLock::kQuenby))) {
       return failWith(L"[GetDeviceStatus]: Quenby Mutex lock fail...\n", IDS_QUENBY_IN_USE);
     }
     // One byte more than the reply, zeroed, so the text always ends.

@@ -1,7 +1,5 @@
 // The cancel thread: waits for the other workers, gives the still-image service back (automatic start,
 // running), releases the scan-application locks and ends the window.
-#include <atomic>
-
 #include "app/console_log.h"
 #include "app/settings.h"
 #include "app/string_table.h"
@@ -21,25 +19,20 @@ constexpr DWORD kHeldWorkerLimitMs = 600000;
 // The handle stays in its member while it is waited for: a thread that looks at the member meanwhile must still
 // find the thread there. Afterwards it is cleared only if it is still the same one, and closed by whoever
 // cleared it.
-void CloseIfStillHeld(plat::IKernel& kernel, std::atomic<HANDLE>& member, HANDLE thread) {
-  HANDLE expected = thread;
-  if (member.compare_exchange_strong(expected, nullptr)) kernel.CloseHandle(thread);
-}
-
 void WaitForUpdateThreads(CFWUpdateDlg& dialog) {
   plat::IKernel& kernel = dialog.Host().kernel;
   for (auto& slot : dialog.m_slots) {
-    const HANDLE thread = slot.hUpdateThread.load();
+    const HANDLE thread = slot.hUpdateThread.Load();
     if (thread == nullptr) continue;
     for (int step = 0; step < kWaitSteps && kernel.WaitForSingleObject(thread, kWaitStepMs) == WAIT_TIMEOUT; ++step) {
     }
-    CloseIfStillHeld(kernel, slot.hUpdateThread, thread);
+    slot.hUpdateThread.CloseIfStillHeld(thread);
   }
 }
 
 void WaitForStopThread(CFWUpdateDlg& dialog) {
   plat::Host& host = dialog.Host();
-  const HANDLE thread = dialog.m_hStopThread.load();
+  const HANDLE thread = dialog.m_hStopThread.Load();
   if (thread == nullptr) return;
   bool timedOut = true;
   for (int step = 0; step < kWaitSteps; ++step) {
@@ -66,16 +59,7 @@ void WaitForStopThread(CFWUpdateDlg& dialog) {
       app::ConsolePrint(host, L"[Cancel Thread] Closed WIA Thread did not end!!\n");
     }
   }
-  CloseIfStillHeld(host.kernel, dialog.m_hStopThread, thread);
-}
-
-// Automatic start, and a start of a stopped service that is awaited at most as long as a stop.
-bool GiveServiceBack(CWIAControl& wia, plat::Host& host) {
-  if (!wia.SetStartType(SERVICE_AUTO_START)) return false;
-  SERVICE_STATUS status{};
-  if (!wia.QueryStatusAfterPendingStop(&status) || status.dwCurrentState != SERVICE_STOPPED) return true;
-  if (!host.services.StartServiceW(wia.ServiceHandle(), 0, nullptr)) return false;
-  return wia.WaitUntilRunning() != FALSE;
+  dialog.m_hStopThread.CloseIfStillHeld(thread);
 }
 
 }  // namespace
@@ -91,7 +75,7 @@ DWORD WINAPI Thread_Cancel(LPVOID parameter) {
     // Its service handles are closed before the window ends: once it has, the program may end at any moment.
     CWIAControl wia(host);
     dialog->PostStatus(0, app::LoadStringById(host, IDS_START_WIA));
-    if (!GiveServiceBack(wia, host)) dialog->PostStatus(0, app::LoadStringById(host, IDS_START_WIA_FAILED));
+    if (!wia.Start()) dialog->PostStatus(0, app::LoadStringById(host, IDS_START_WIA_FAILED));
   }
   dialog->ReleaseScanAppMutexes();
   dialog->EndDialog(IDCANCEL);

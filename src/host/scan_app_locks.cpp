@@ -1,6 +1,5 @@
 // The locks shared with the maker's other scan applications: named mutexes that the first creator has. A name
 // that already exists means the application behind it is in use.
-#include <atomic>
 #include <initializer_list>
 #include <optional>
 #include <string>
@@ -22,39 +21,35 @@ constexpr DWORD kAttemptPauseMs = 1000;
 
 // A name that would not fit its 260 characters is not cut: a shortened name would be another lock, and the
 // other applications would never see this one.
-std::optional<std::wstring> LockName(int kind, const std::wstring& friendlyName) {
+std::optional<std::wstring> LockName(ScanAppLock kind, const std::wstring& friendlyName) {
   std::wstring name;
   switch (kind) {
-    case 0:
+    case ScanAppLock::kScanExt:
       name = text::Format(L"%s%s", kScanExtPrefix, friendlyName);
       break;
-    case 1:
+    case ScanAppLock::kGuid:
       name = text::Format(L"%s", kMarloGuid);
       break;
-    case 2:
+    case ScanAppLock::kQuenby:
       name = text::Format(L"%s%s", kQuenbyPrefix, friendlyName);
       break;
-    default:
+    default:  // a value cast from a number that is no kind
       return std::nullopt;
   }
   if (name.size() >= kLockNameChars) return std::nullopt;
   return name;
 }
 
-void ReleaseAndClose(plat::IKernel& kernel, HANDLE mutex) {
-  if (mutex == nullptr || mutex == INVALID_HANDLE_VALUE) return;
-  kernel.ReleaseMutex(mutex);  // fails harmlessly on a thread that does not own it; the close removes the name
-  kernel.CloseHandle(mutex);
-}
-
 }  // namespace
 
-BOOL CFWUpdateDlg::LockScanAppMutex(int kind) {
+BOOL CFWUpdateDlg::LockScanAppMutex(ScanAppLock kind) {
   std::wstring friendlyName;
   if (!CopyFriendlyName(&friendlyName)) return FALSE;
   const std::optional<std::wstring> name = LockName(kind, friendlyName);
   if (!name) return FALSE;
-  std::atomic<HANDLE>& slot = kind == 0 ? m_hScanExtMutex : kind == 1 ? m_hGuidMutex : m_hQuenbyMutex;
+  plat::LockSlot& slot = kind == ScanAppLock::kScanExt ? m_hScanExtMutex
+                         : kind == ScanAppLock::kGuid  ? m_hGuidMutex
+                                                       : m_hQuenbyMutex;
 
   plat::Host& host = Host();
   // No DACL at all: any user may open the name, so every application sees it whoever created it. Should the
@@ -67,20 +62,19 @@ BOOL CFWUpdateDlg::LockScanAppMutex(int kind) {
   attributes.lpSecurityDescriptor = prepared ? &descriptor : nullptr;
   attributes.bInheritHandle = TRUE;
 
-  HANDLE mutex = nullptr;
+  // A handle to a name that already existed never owned the lock. The first two attempts' are closed before the
+  // pause, so that no handle of ours keeps the name alive meanwhile; the last one's is released and closed after.
+  plat::UniqueMutex lastAttempt(host.kernel);
   for (int attempt = 1; attempt <= kAttempts; ++attempt) {
-    mutex = host.kernel.CreateMutexW(&attributes, TRUE, name->c_str());
-    if (mutex != nullptr && host.kernel.GetLastError() != ERROR_ALREADY_EXISTS) {
-      ReleaseAndClose(host.kernel, slot.exchange(mutex));
+    plat::UniqueHandle mutex(host.kernel, host.kernel.CreateMutexW(&attributes, TRUE, name->c_str()));
+    if (mutex && host.kernel.GetLastError() != ERROR_ALREADY_EXISTS) {
+      slot.Reset(mutex.Detach());  // a lock the slot still held is released and closed
       return TRUE;
     }
-    if (attempt < kAttempts && mutex != nullptr) {
-      host.kernel.CloseHandle(mutex);
-      mutex = nullptr;
-    }
+    if (attempt == kAttempts) lastAttempt.Reset(mutex.Detach());
+    mutex.Reset();
     host.time.Sleep(kAttemptPauseMs);
   }
-  ReleaseAndClose(host.kernel, mutex);
   return FALSE;
 }
 
@@ -91,25 +85,23 @@ BOOL CFWUpdateDlg::LockScanApps() {
     PostStatus(0, app::LoadStringById(host, IDS_SCAN_APP_NOT_FOUND));
     return FALSE;
   }
-  if (!LockScanAppMutex(0)) {
+  if (!LockScanAppMutex(ScanAppLock::kScanExt)) {
     PostStatus(0, app::LoadStringById(host, IDS_SCAN_APP_IN_USE));
     return FALSE;
   }
-  if (!LockScanAppMutex(1)) {
+  if (!LockScanAppMutex(ScanAppLock::kGuid)) {
     PostStatus(0, app::LoadStringById(host, IDS_MARLO_IN_USE));
     return FALSE;
   }
   // A Quenby lock already taken by a device search stays as it is.
-  if (m_hQuenbyMutex.load() == INVALID_HANDLE_VALUE && !LockScanAppMutex(2)) {
+  if (m_hQuenbyMutex.IsEmpty() && !LockScanAppMutex(ScanAppLock::kQuenby)) {
     PostStatus(0, app::LoadStringById(host, IDS_QUENBY_IN_USE));
     return FALSE;
   }
   return TRUE;
 }
 
+// Each lock is released and closed by its slot.
 void CFWUpdateDlg::ReleaseScanAppMutexes() {
-  plat::IKernel& kernel = Host().kernel;
-  for (std::atomic<HANDLE>* slot : {&m_hScanExtMutex, &m_hGuidMutex, &m_hQuenbyMutex}) {
-    ReleaseAndClose(kernel, slot->exchange(INVALID_HANDLE_VALUE));
-  }
+  for (plat::LockSlot* slot : {&m_hScanExtMutex, &m_hGuidMutex, &m_hQuenbyMutex}) slot->Reset();
 }

@@ -22,8 +22,8 @@ DWORD WINAPI Thread_CloseWIA(LPVOID parameter) {
   CWIAControl wia(host);
   if (!wia.Stop(&dialog->m_disableGate)) {
     dialog->SetStatusText(app::LoadStringById(host, IDS_CLOSE_WIA_FAILED));
-  } else if (dialog->m_hCancelThread.load() == nullptr && !dialog->m_disableGate.IsShut()) {
-    dialog->GetDeviceStatus(1, event);
+  } else if (dialog->m_hCancelThread.IsEmpty() && !dialog->m_disableGate.IsShut()) {
+    dialog->GetDeviceStatus(SearchOrigin::kStopThread, event);
   }
   app::ConsolePrint(host, L"[Thread][Create Event %d] Closed WIA finish!!\n", event);
   return 1;

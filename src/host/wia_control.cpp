@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <utility>
 
 #include "app/console_log.h"
 #include "platform/local_memory.h"
@@ -22,30 +21,28 @@ constexpr DWORD kPendingPollMs = 1000;
 
 }  // namespace
 
-CWIAControl::CWIAControl(plat::Host& host) : m_host(host) {}
-
-CWIAControl::~CWIAControl() { CloseHandles(); }
+CWIAControl::CWIAControl(plat::Host& host) : m_hSCManager(host.services), m_hService(host.services), m_host(host) {}
 
 void CWIAControl::CloseHandles() {
-  if (m_hService != nullptr) m_host.services.CloseServiceHandle(std::exchange(m_hService, nullptr));
-  if (m_hSCManager != nullptr) m_host.services.CloseServiceHandle(std::exchange(m_hSCManager, nullptr));
+  m_hService.Reset();
+  m_hSCManager.Reset();
 }
 
 BOOL CWIAControl::QueryStatus(LPSERVICE_STATUS status) {
   if (status == nullptr) return FALSE;
-  if (m_hSCManager == nullptr) {
-    m_hSCManager = m_host.services.OpenSCManagerW(nullptr, nullptr, kFullAccess);
-    if (m_hSCManager == nullptr) return FALSE;
+  if (!m_hSCManager) {
+    m_hSCManager.Reset(m_host.services.OpenSCManagerW(nullptr, nullptr, kFullAccess));
+    if (!m_hSCManager) return FALSE;
   }
-  if (m_hService == nullptr) {
-    m_hService = m_host.services.OpenServiceW(m_hSCManager, kServiceName, kFullAccess);
-    if (m_hService == nullptr) {
+  if (!m_hService) {
+    m_hService.Reset(m_host.services.OpenServiceW(m_hSCManager.Get(), kServiceName, kFullAccess));
+    if (!m_hService) {
       CloseHandles();
       return FALSE;
     }
   }
   m_status = SERVICE_STATUS{};
-  if (!m_host.services.QueryServiceStatus(m_hService, &m_status)) {
+  if (!m_host.services.QueryServiceStatus(m_hService.Get(), &m_status)) {
     CloseHandles();
     return FALSE;
   }
@@ -54,30 +51,30 @@ BOOL CWIAControl::QueryStatus(LPSERVICE_STATUS status) {
 }
 
 BOOL CWIAControl::IsRunning() {
-  if (m_hSCManager == nullptr) {
-    m_hSCManager = m_host.services.OpenSCManagerW(nullptr, nullptr, GENERIC_EXECUTE);
-    if (m_hSCManager == nullptr) return FALSE;
+  if (!m_hSCManager) {
+    m_hSCManager.Reset(m_host.services.OpenSCManagerW(nullptr, nullptr, GENERIC_EXECUTE));
+    if (!m_hSCManager) return FALSE;
   }
-  if (m_hService == nullptr) {
-    m_hService = m_host.services.OpenServiceW(m_hSCManager, kRunningTestName, kRunningTestAccess);
-    if (m_hService == nullptr) {
+  if (!m_hService) {
+    m_hService.Reset(m_host.services.OpenServiceW(m_hSCManager.Get(), kRunningTestName, kRunningTestAccess));
+    if (!m_hService) {
       CloseHandles();
       return FALSE;
     }
   }
   m_status = SERVICE_STATUS{};
-  const BOOL read = m_host.services.QueryServiceStatus(m_hService, &m_status);
+  const BOOL read = m_host.services.QueryServiceStatus(m_hService.Get(), &m_status);
   CloseHandles();
   return read && m_status.dwCurrentState == SERVICE_RUNNING;
 }
 
 HLOCAL CWIAControl::ReadConfig(bool zeroFill) {
-  if (m_hSCManager == nullptr || m_hService == nullptr) QueryStatus(&m_status);
-  if (m_hSCManager == nullptr || m_hService == nullptr) return nullptr;
+  if (!m_hSCManager || !m_hService) QueryStatus(&m_status);
+  if (!m_hSCManager || !m_hService) return nullptr;
 
   plat::IServices& services = m_host.services;
   DWORD needed = 0;
-  if (!services.QueryServiceConfigW(m_hService, nullptr, 0, &needed)) {
+  if (!services.QueryServiceConfigW(m_hService.Get(), nullptr, 0, &needed)) {
     const DWORD error = m_host.kernel.GetLastError();
     if (error != ERROR_INSUFFICIENT_BUFFER) {
       app::ConsolePrint(m_host, L"QueryServiceConfig failed (%d)", static_cast<int>(error));
@@ -90,12 +87,12 @@ HLOCAL CWIAControl::ReadConfig(bool zeroFill) {
     return nullptr;
   }
   if (zeroFill) std::memset(config.Get(), 0, needed);
-  if (!services.QueryServiceConfigW(m_hService, static_cast<LPQUERY_SERVICE_CONFIGW>(config.Get()), needed,
+  if (!services.QueryServiceConfigW(m_hService.Get(), static_cast<LPQUERY_SERVICE_CONFIGW>(config.Get()), needed,
                                     &needed)) {
     app::ConsolePrint(m_host, L"QueryServiceConfig failed (%d)", static_cast<int>(m_host.kernel.GetLastError()));
     return nullptr;
   }
-  return config.Release();
+  return config.Detach();
 }
 
 BOOL CWIAControl::IsDisabled() {
@@ -109,7 +106,7 @@ BOOL CWIAControl::SetStartType(DWORD startType) {
   if (config.Get() == nullptr) return FALSE;
   const DWORD wanted = startType & 0xFFu;
   if (static_cast<const QUERY_SERVICE_CONFIGW*>(config.Get())->dwStartType == wanted) return TRUE;
-  return m_host.services.ChangeServiceConfigW(m_hService, SERVICE_NO_CHANGE, wanted, SERVICE_NO_CHANGE, nullptr,
+  return m_host.services.ChangeServiceConfigW(m_hService.Get(), SERVICE_NO_CHANGE, wanted, SERVICE_NO_CHANGE, nullptr,
                                               nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
 }
 
@@ -128,8 +125,8 @@ BOOL CWIAControl::Stop(DisableGate* gate) {
   const DWORD startTick = m_host.time.GetTickCount();
   if (result && m_status.dwCurrentState == SERVICE_RUNNING) {
     for (;;) {
-      m_host.services.ControlService(m_hService, SERVICE_CONTROL_STOP, &m_status);
-      m_host.services.QueryServiceStatus(m_hService, &m_status);
+      m_host.services.ControlService(m_hService.Get(), SERVICE_CONTROL_STOP, &m_status);
+      m_host.services.QueryServiceStatus(m_hService.Get(), &m_status);
       if (TicksSince(startTick, m_host.time.GetTickCount()) >= kStopLimitMs) {
         result = FALSE;
         break;
@@ -149,14 +146,14 @@ BOOL CWIAControl::Stop(DisableGate* gate) {
 
 BOOL CWIAControl::WaitUntilRunning() {
   const DWORD startTick = m_host.time.GetTickCount();
-  BOOL read = m_host.services.QueryServiceStatus(m_hService, &m_status);
+  BOOL read = m_host.services.QueryServiceStatus(m_hService.Get(), &m_status);
   while (read) {
     if (TicksSince(startTick, m_host.time.GetTickCount()) >= kStartLimitMs) {
       return m_status.dwCurrentState == SERVICE_RUNNING;
     }
     SleepWaitHint(startTick, kStartLimitMs);
     if (m_status.dwCurrentState == SERVICE_RUNNING) break;
-    read = m_host.services.QueryServiceStatus(m_hService, &m_status);
+    read = m_host.services.QueryServiceStatus(m_hService.Get(), &m_status);
   }
   return TRUE;
 }
@@ -177,6 +174,6 @@ BOOL CWIAControl::QueryStatusAfterPendingStop(LPSERVICE_STATUS status) {
 BOOL CWIAControl::Start() {
   if (!SetStartType(SERVICE_AUTO_START)) return FALSE;
   if (!QueryStatusAfterPendingStop(&m_status) || m_status.dwCurrentState != SERVICE_STOPPED) return TRUE;
-  if (!m_host.services.StartServiceW(m_hService, 0, nullptr)) return FALSE;
+  if (!m_host.services.StartServiceW(m_hService.Get(), 0, nullptr)) return FALSE;
   return WaitUntilRunning();
 }

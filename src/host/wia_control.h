@@ -4,13 +4,14 @@
 #pragma once
 #include "host/disable_gate.h"
 #include "platform/host.h"
+#include "platform/service_handles.h"
 
 class CWIAControl {
  public:
   explicit CWIAControl(plat::Host& host);
   CWIAControl(const CWIAControl&) = delete;
   CWIAControl& operator=(const CWIAControl&) = delete;
-  virtual ~CWIAControl();
+  virtual ~CWIAControl() = default;
 
   // Opens what is not open (full access) and reads the service status into the object and the record.
   BOOL QueryStatus(LPSERVICE_STATUS status);
@@ -25,14 +26,11 @@ class CWIAControl {
   // Sets automatic start and starts a stopped service, waiting at most 60000 ms for it to run.
   BOOL Start();
 
+ private:
   // QueryStatus, then, while a stop is pending, polls until it ends or as long as a stop may take.
   BOOL QueryStatusAfterPendingStop(LPSERVICE_STATUS status);
   // After StartServiceW: polls until the service runs, a status read fails, or 60000 ms have passed (false).
   BOOL WaitUntilRunning();
-  // The open service handle, for a caller that sends StartServiceW itself; null when not open.
-  SC_HANDLE ServiceHandle() const { return m_hService; }
-
- private:
   // The configuration read shared by IsDisabled and SetStartType: opens the handles when needed and reads the
   // configuration into local memory that the caller frees. Null, with the console line written, on failure.
   HLOCAL ReadConfig(bool zeroFill);
@@ -40,8 +38,9 @@ class CWIAControl {
   void SleepWaitHint(DWORD startTick, DWORD limitMs);
   void CloseHandles();
 
-  SC_HANDLE m_hSCManager = nullptr;
-  SC_HANDLE m_hService = nullptr;
+  // Declared manager first: the service handle is closed before the manager's, also when the object goes.
+  plat::UniqueServiceHandle m_hSCManager;
+  plat::UniqueServiceHandle m_hService;
   SERVICE_STATUS m_status{};
   plat::Host& m_host;
 };

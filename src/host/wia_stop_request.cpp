@@ -12,27 +12,26 @@ enum class StopThreadState { kNone, kEnded, kRunning, kUnknown };
 // An ended stop thread's handle is closed here; a running one is left alone.
 StopThreadState CheckStopThread(CFWUpdateDlg& dialog) {
   plat::IKernel& kernel = dialog.Host().kernel;
-  const HANDLE thread = dialog.m_hStopThread.load();
+  const HANDLE thread = dialog.m_hStopThread.Load();
   if (thread == nullptr) return StopThreadState::kNone;
   DWORD exitCode = 0;
   if (!kernel.GetExitCodeThread(thread, &exitCode)) return StopThreadState::kUnknown;
   if (exitCode == STILL_ACTIVE) return StopThreadState::kRunning;
-  HANDLE expected = thread;
-  if (dialog.m_hStopThread.compare_exchange_strong(expected, nullptr)) kernel.CloseHandle(thread);
+  dialog.m_hStopThread.CloseIfStillHeld(thread);
   return StopThreadState::kEnded;
 }
 
 }  // namespace
 
-BOOL CFWUpdateDlg::CheckWIAClosed(int fromStopThread, int event) {
+BOOL CFWUpdateDlg::CheckWIAClosed(SearchOrigin fromStopThread, int event) {
   plat::Host& host = Host();
   bool stopped = false;
   {
     CWIAControl wia(host);
     stopped = wia.IsDisabled() && !wia.IsRunning();
   }
-  if (stopped && fromStopThread != 0) return TRUE;
-  if (stopped && m_hStopThread.load() == nullptr) return TRUE;
+  if (stopped && fromStopThread == SearchOrigin::kStopThread) return TRUE;
+  if (stopped && m_hStopThread.IsEmpty()) return TRUE;
 
   switch (CheckStopThread(*this)) {
     case StopThreadState::kUnknown:

@@ -16,18 +16,21 @@ bool OpenByName(CDeviceChannel& channel, const std::wstring& name) {
   return channel.ConnectTcp(name);
 }
 
-// One line per phase that can fail, carrying the channel's last error text.
+// The phases that can fail, numbered as their console lines are.
+enum class Phase { kOpen = 1, kCommand, kDataOutFirst, kStatusReply, kDataIn, kDataOut };
+
+// One line per phase, carrying the channel's last error text.
 constexpr const wchar_t* kUsbErrorLines[] = {
     L"\t[USB Error] 1-%s\n", L"\t[USB Error] 2-%s\n", L"\t[USB Error] 3-%s\n",
     L"\t[USB Error] 4-%s\n", L"\t[USB Error] 5-%s\n", L"\t[USB Error] 6-%s\n",
 };
 
-void PrintUsbError(plat::Host& host, int phase, const CDeviceChannel& channel) {
-  app::ConsolePrint(host, kUsbErrorLines[phase - 1], channel.m_strError);
+void PrintUsbError(plat::Host& host, Phase phase, const CDeviceChannel& channel) {
+  app::ConsolePrint(host, kUsbErrorLines[static_cast<int>(phase) - 1], channel.m_strError);
 }
 
 // Prints the phase's line and closes the channel; the result of the transaction is then false.
-bool Fail(plat::Host& host, int phase, CDeviceChannel& channel) {
+bool Fail(plat::Host& host, Phase phase, CDeviceChannel& channel) {
   PrintUsbError(host, phase, channel);
   channel.Close();
   return false;
@@ -38,19 +41,21 @@ bool Fail(plat::Host& host, int phase, CDeviceChannel& channel) {
 bool RunCommandTransaction(plat::Host& host, const std::wstring& channel, const uint8_t* block, const uint8_t* dataOut,
                            uint8_t* dataIn, uint8_t* statusReply, DWORD statusLength) {
   CDeviceChannel device(host);
-  if (!OpenByName(device, channel)) return Fail(host, 1, device);
-  if (!device.SendCommand(block)) return Fail(host, 2, device);
+  if (!OpenByName(device, channel)) return Fail(host, Phase::kOpen, device);
+  if (!device.SendCommand(block)) return Fail(host, Phase::kCommand, device);
   const proto::CommandBlock command = proto::Decode(block);
   if (command.opcode == proto::kOpDataOutFirst &&
       !device.SendData(dataOut, command.dataLength, kTracePath, kTraceOff)) {
-    return Fail(host, 3, device);
+    return Fail(host, Phase::kDataOutFirst, device);
   }
-  if (!device.ReceiveData(statusReply, statusLength, kTracePath, kTraceOff)) return Fail(host, 4, device);
+  if (!device.ReceiveData(statusReply, statusLength, kTracePath, kTraceOff)) {
+    return Fail(host, Phase::kStatusReply, device);
+  }
   if (command.opcode == proto::kOpDataIn && !device.ReceiveData(dataIn, command.dataLength, kTracePath, kTraceOff)) {
-    return Fail(host, 5, device);
+    return Fail(host, Phase::kDataIn, device);
   }
   if (command.opcode == proto::kOpDataOut && !device.SendData(dataOut, command.dataLength, kTracePath, kTraceOff)) {
-    return Fail(host, 6, device);
+    return Fail(host, Phase::kDataOut, device);
   }
   device.Close();
   return true;
@@ -60,7 +65,7 @@ bool ProbeDevice(plat::Host& host, const std::wstring& channel, DWORD* releaseNu
   CDeviceChannel device(host);
   const bool opened = OpenByName(device, channel);
   if (!opened) {
-    PrintUsbError(host, 1, device);
+    PrintUsbError(host, Phase::kOpen, device);
   } else if (releaseNumber != nullptr) {
     *releaseNumber = device.m_wBcdDevice;
   }

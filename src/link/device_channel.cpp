@@ -1,6 +1,6 @@
 #include "link/device_channel.h"
 
-CDeviceChannel::CDeviceChannel(plat::Host& host) : host_(host) {}
+CDeviceChannel::CDeviceChannel(plat::Host& host) : m_socket(host.sockets), m_hDevice(host.kernel), host_(host) {}
 
 CDeviceChannel::~CDeviceChannel() {
   // The transaction always closes first; a channel given up on any other way still leaks nothing.
@@ -10,7 +10,7 @@ CDeviceChannel::~CDeviceChannel() {
 }
 
 bool CDeviceChannel::Close() {
-  if (m_hDevice != nullptr) {
+  if (m_hDevice) {
     CloseDevice();
   } else {
     CloseSocket();
@@ -18,30 +18,25 @@ bool CDeviceChannel::Close() {
   return true;
 }
 
-void CDeviceChannel::CloseDevice() {
-  if (m_hDevice == nullptr) return;
-  host_.kernel.CloseHandle(m_hDevice);
-  m_hDevice = nullptr;
-}
+void CDeviceChannel::CloseDevice() { m_hDevice.Reset(); }
 
 void CDeviceChannel::CloseSocket() {
-  if (m_socket == INVALID_SOCKET) return;
-  host_.sockets.shutdown(m_socket, SD_BOTH);
-  host_.sockets.closesocket(m_socket);
-  m_socket = INVALID_SOCKET;
+  if (!m_socket) return;
+  host_.sockets.shutdown(m_socket.Get(), SD_BOTH);
+  m_socket.Reset();
 }
 
 bool CDeviceChannel::SendCommand(const uint8_t* block) {
-  if (m_hDevice != nullptr) return WriteCommandBlock(m_hDevice, block);
+  if (m_hDevice) return WriteCommandBlock(m_hDevice.Get(), block);
   return SendCommandTcp(block);
 }
 
 bool CDeviceChannel::SendData(const uint8_t* data, DWORD length, const std::wstring& tracePath, int traceSwitch) {
-  if (m_hDevice != nullptr) return WriteData(m_hDevice, data, length);
+  if (m_hDevice) return WriteData(m_hDevice.Get(), data, length);
   return SendDataTcp(data, length, tracePath, traceSwitch);
 }
 
 bool CDeviceChannel::ReceiveData(uint8_t* buffer, DWORD length, const std::wstring& tracePath, int traceSwitch) {
-  if (m_hDevice != nullptr) return ReadData(m_hDevice, buffer, length);
+  if (m_hDevice) return ReadData(m_hDevice.Get(), buffer, length);
   return ReceiveDataTcp(buffer, length, tracePath, traceSwitch);
 }

@@ -6,6 +6,8 @@
 #include <string>
 
 #include "platform/host.h"
+#include "platform/socket_handles.h"
+#include "platform/unique_handle.h"
 
 class UsbRequestRecord;
 
@@ -37,9 +39,9 @@ class CDeviceChannel {
   // One of the pipe's console texts by number, followed by a line break.
   void PrintConsoleMessage(int number);
 
-  plat::SOCKET m_socket = INVALID_SOCKET;
+  plat::UniqueSocket m_socket;
   int32_t m_bWsaStarted = 0;
-  HANDLE m_hDevice = nullptr;
+  plat::UniqueFile m_hDevice;  // empty (INVALID_HANDLE_VALUE) when no device is open
   std::wstring m_strError;
   WORD m_wBcdDevice = 0;
   DWORD m_dwCommandTimeout = 12000;

@@ -39,10 +39,10 @@ bool CDeviceChannel::ConnectTcp(const std::wstring& address) {
   // A text that is not four dot-separated numbers names no address: refused before any socket is made.
   const auto bytes = ReadDeviceAddress(address);
   if (!bytes) return false;
-  m_socket = host_.sockets.socket(AF_INET, SOCK_STREAM, 0);
-  if (m_socket == INVALID_SOCKET) return false;
+  m_socket.Reset(host_.sockets.socket(AF_INET, SOCK_STREAM, 0));
+  if (!m_socket.Get()) return false;
   plat::u_long nonBlocking = 1;
-  if (host_.sockets.ioctlsocket(m_socket, FIONBIO, &nonBlocking) != 0) return false;
+  if (host_.sockets.ioctlsocket(m_socket.Get(), FIONBIO, &nonBlocking) != 0) return false;
 
   plat::sockaddr_in remote{};
   remote.sin_family = AF_INET;
@@ -52,18 +52,18 @@ bool CDeviceChannel::ConnectTcp(const std::wstring& address) {
   remote.sin_addr.S_un.S_un_b.s_b2 = (*bytes)[1];
   remote.sin_addr.S_un.S_un_b.s_b3 = (*bytes)[2];
   remote.sin_addr.S_un.S_un_b.s_b4 = (*bytes)[3];
-  host_.sockets.connect(m_socket, reinterpret_cast<const plat::sockaddr*>(&remote), sizeof remote);
+  host_.sockets.connect(m_socket.Get(), reinterpret_cast<const plat::sockaddr*>(&remote), sizeof remote);
 
   plat::u_long blocking = 0;
-  if (host_.sockets.ioctlsocket(m_socket, FIONBIO, &blocking) != 0) return false;
-  plat::fd_set writeSet = SetOf(m_socket);
-  plat::fd_set errorSet = SetOf(m_socket);
+  if (host_.sockets.ioctlsocket(m_socket.Get(), FIONBIO, &blocking) != 0) return false;
+  plat::fd_set writeSet = SetOf(m_socket.Get());
+  plat::fd_set errorSet = SetOf(m_socket.Get());
   const plat::timeval timeout{static_cast<LONG>(m_dwCommandTimeout / 1000), 0};
   // A select that fails says nothing about the sets, which still hold the socket: that is no connection.
   const bool waited = host_.sockets.select(0, nullptr, &writeSet, &errorSet, &timeout) != SOCKET_ERROR;
-  if (waited && host_.sockets.__WSAFDIsSet(m_socket, &writeSet)) {
+  if (waited && host_.sockets.__WSAFDIsSet(m_socket.Get(), &writeSet)) {
     const int noDelay = 1;
-    return host_.sockets.setsockopt(m_socket, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay),
+    return host_.sockets.setsockopt(m_socket.Get(), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay),
                                     sizeof noDelay) == 0;
   }
   CloseSocket();
@@ -74,7 +74,7 @@ bool CDeviceChannel::SendCommandTcp(const uint8_t* block) {
   const DWORD start = host_.time.GetTickCount();
   DWORD sent = 0;
   do {
-    const int result = host_.sockets.send(m_socket, reinterpret_cast<const char*>(block + sent),
+    const int result = host_.sockets.send(m_socket.Get(), reinterpret_cast<const char*>(block + sent),
                                           static_cast<int>(kCommandBlockBytes - sent), 0);
     if (result > 0) sent += static_cast<DWORD>(result);
     if (TicksSince(start, host_.time.GetTickCount()) > m_dwCommandTimeout) return false;
@@ -89,7 +89,7 @@ bool CDeviceChannel::SendDataTcp(const uint8_t* data, DWORD length, const std::w
   // image goes in pieces, each with the whole data limit, and the link's own time-out counts from the last
   // piece that went out: a slow link that keeps moving succeeds, a peer that takes nothing fails.
   const DWORD perPieceLimit = m_dwDataTimeout;
-  if (host_.sockets.setsockopt(m_socket, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&perPieceLimit),
+  if (host_.sockets.setsockopt(m_socket.Get(), SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&perPieceLimit),
                                sizeof perPieceLimit) != 0) {
     return false;
   }
@@ -99,7 +99,7 @@ bool CDeviceChannel::SendDataTcp(const uint8_t* data, DWORD length, const std::w
   for (;;) {
     AppendTrace(L"==>Send data start", tracePath, traceSwitch);
     const int piece = static_cast<int>(std::min(length - sent, kSendPieceBytes));
-    const int result = host_.sockets.send(m_socket, reinterpret_cast<const char*>(data + sent), piece, 0);
+    const int result = host_.sockets.send(m_socket.Get(), reinterpret_cast<const char*>(data + sent), piece, 0);
     AppendTrace(L"==>Send data end", tracePath, traceSwitch);
     const DWORD now = host_.time.GetTickCount();
     if (result > 0) {
@@ -121,7 +121,7 @@ bool CDeviceChannel::SendDataTcp(const uint8_t* data, DWORD length, const std::w
 bool CDeviceChannel::ReceiveDataTcp(uint8_t* buffer, DWORD length, const std::wstring& tracePath,
                                     int traceSwitch) {
   const DWORD limit = m_dwDataTimeout;
-  if (host_.sockets.setsockopt(m_socket, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&limit),
+  if (host_.sockets.setsockopt(m_socket.Get(), SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&limit),
                                sizeof limit) != 0) {
     return false;
   }
@@ -129,7 +129,7 @@ bool CDeviceChannel::ReceiveDataTcp(uint8_t* buffer, DWORD length, const std::ws
   AppendTrace(L"==>In recv data do-while", tracePath, traceSwitch);
   DWORD received = 0;
   for (;;) {
-    const int result = host_.sockets.recv(m_socket, reinterpret_cast<char*>(buffer + received),
+    const int result = host_.sockets.recv(m_socket.Get(), reinterpret_cast<char*>(buffer + received),
                                           ChunkOf(length - received), 0);
     if (result > 0) received += static_cast<DWORD>(result);
     if (TicksSince(start, host_.time.GetTickCount()) > m_dwDataTimeout) {

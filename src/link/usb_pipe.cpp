@@ -21,15 +21,13 @@ constexpr unsigned kEmptyReadsInARow = 16;
 bool CDeviceChannel::OpenUsb() {
   for (int index = 0; index < kUsbscanNames; ++index) {
     const std::wstring name = text::Format(L"\\\\.\\usbscan%d", index);
-    m_hDevice = host_.files.CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_SYSTEM, nullptr);
-    if (m_hDevice == INVALID_HANDLE_VALUE) {
-      m_hDevice = nullptr;
-      continue;
-    }
+    m_hDevice.Reset(host_.files.CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                            FILE_ATTRIBUTE_SYSTEM, nullptr));
+    if (!m_hDevice) continue;
     DEVICE_DESCRIPTOR descriptor{};
     DWORD returned = 0;
-    if (!host_.files.DeviceIoControl(m_hDevice, IOCTL_GET_DEVICE_DESCRIPTOR, &descriptor, sizeof descriptor,
+    if (!host_.files.DeviceIoControl(m_hDevice.Get(), IOCTL_GET_DEVICE_DESCRIPTOR, &descriptor, sizeof descriptor,
                                      &descriptor, sizeof descriptor, &returned, nullptr)) {
       PrintConsoleMessage(1);
       CloseDevice();

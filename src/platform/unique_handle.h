@@ -1,46 +1,50 @@
-// Owners of kernel handles: not copyable, closed in the destructor through the seam. Two kinds because
-// Windows has two empty values: null (threads, events, mutexes) and INVALID_HANDLE_VALUE (files).
+// The kernel's handle kinds, all closed with IKernel::CloseHandle. Windows has two empty values: a device file
+// is INVALID_HANDLE_VALUE when CreateFileW fails, a thread, an event or a mutex is null. Neither is ever closed.
 #pragma once
-#include <utility>
-
 #include "platform/kernel.h"
+#include "platform/unique.h"
+#include "platform/unique_slot.h"
 
 namespace plat {
 
-template <HANDLE (*Empty)()>
-class BasicUniqueHandle {
- public:
-  explicit BasicUniqueHandle(IKernel& kernel, HANDLE handle = Empty()) : kernel_(&kernel), handle_(handle) {}
-  BasicUniqueHandle(const BasicUniqueHandle&) = delete;
-  BasicUniqueHandle& operator=(const BasicUniqueHandle&) = delete;
-  BasicUniqueHandle(BasicUniqueHandle&& other) noexcept : kernel_(other.kernel_), handle_(other.Detach()) {}
-  BasicUniqueHandle& operator=(BasicUniqueHandle&& other) noexcept {
-    if (this != &other) {
-      Reset(other.Detach());
-      kernel_ = other.kernel_;
-    }
-    return *this;
-  }
-  ~BasicUniqueHandle() { Reset(); }
+inline bool IsKernelHandle(HANDLE handle) { return handle != nullptr && handle != INVALID_HANDLE_VALUE; }
 
-  HANDLE Get() const { return handle_; }
-  bool IsValid() const { return handle_ != Empty() && handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
-  explicit operator bool() const { return IsValid(); }
-  HANDLE Detach() { return std::exchange(handle_, Empty()); }
-  void Reset(HANDLE handle = Empty()) {
-    const HANDLE old = std::exchange(handle_, handle);
-    if (old != nullptr && old != INVALID_HANDLE_VALUE) kernel_->CloseHandle(old);
-  }
-
- private:
-  IKernel* kernel_;
-  HANDLE handle_;
+struct FileTraits {
+  using Type = HANDLE;
+  using Seam = IKernel;
+  static HANDLE Empty() { return INVALID_HANDLE_VALUE; }
+  static bool IsValid(HANDLE handle) { return IsKernelHandle(handle); }
+  static void Close(IKernel& kernel, HANDLE handle) { kernel.CloseHandle(handle); }
 };
 
-inline HANDLE NullHandle() { return nullptr; }
-inline HANDLE InvalidHandle() { return INVALID_HANDLE_VALUE; }
+// Threads and events; also the single-instance lock, whose ownership is never released by a separate call.
+struct HandleTraits {
+  using Type = HANDLE;
+  using Seam = IKernel;
+  static HANDLE Empty() { return nullptr; }
+  static bool IsValid(HANDLE handle) { return IsKernelHandle(handle); }
+  static void Close(IKernel& kernel, HANDLE handle) { kernel.CloseHandle(handle); }
+};
 
-using UniqueHandle = BasicUniqueHandle<&NullHandle>;
-using UniqueFile = BasicUniqueHandle<&InvalidHandle>;
+// A scan-application lock is held by the existence of its named mutex: giving it up releases it (which fails
+// harmlessly on a thread that does not own it) and closes the handle, which removes the name.
+struct MutexTraits {
+  using Type = HANDLE;
+  using Seam = IKernel;
+  static HANDLE Empty() { return nullptr; }
+  static bool IsValid(HANDLE handle) { return IsKernelHandle(handle); }
+  static void Close(IKernel& kernel, HANDLE handle) {
+    kernel.ReleaseMutex(handle);
+    kernel.CloseHandle(handle);
+  }
+};
+
+using UniqueFile = Unique<FileTraits>;
+using UniqueHandle = Unique<HandleTraits>;
+using UniqueMutex = Unique<MutexTraits>;
+
+// The window's handles that worker threads read and replace.
+using ThreadSlot = UniqueSlot<HandleTraits>;
+using LockSlot = UniqueSlot<MutexTraits>;
 
 }  // namespace plat

@@ -22,22 +22,6 @@ CFWUpdateDlg::CFWUpdateDlg(plat::Host& host) : CDialogEx(host, IDD_FWUPDATE_DIAL
   m_strStatus = app::LoadStringById(host, IDS_DEVICE_NOT_FOUND);
 }
 
-// Handles still held when the window object goes (the cancel thread's own, and any a worker left) are closed
-// here, so that ending the program leaks none.
-CFWUpdateDlg::~CFWUpdateDlg() {
-  plat::IKernel& kernel = Host().kernel;
-  auto close = [&kernel](std::atomic<HANDLE>& slot, HANDLE empty) {
-    const HANDLE handle = slot.exchange(empty);
-    if (handle != nullptr && handle != INVALID_HANDLE_VALUE) kernel.CloseHandle(handle);
-  };
-  close(m_hCancelThread, nullptr);
-  close(m_hStopThread, nullptr);
-  for (auto& slot : m_slots) close(slot.hUpdateThread, nullptr);
-  close(m_hScanExtMutex, INVALID_HANDLE_VALUE);
-  close(m_hGuidMutex, INVALID_HANDLE_VALUE);
-  close(m_hQuenbyMutex, INVALID_HANDLE_VALUE);
-}
-
 void CFWUpdateDlg::DoDataExchange() { m_listDevices.Attach(Host().windows, GetDlgItem(IDC_DEVICE_LIST)); }
 
 BOOL CFWUpdateDlg::OnInitDialog() {
@@ -90,7 +74,7 @@ BOOL CFWUpdateDlg::OnInitDialog() {
   SetDlgItemText(IDC_INTERFACE_LABEL, app::LoadStringById(host, IDS_INTERFACE_LABEL));
   SetDlgItemText(IDC_STATUS_LABEL, app::LoadStringById(host, IDS_STATUS_LABEL));
 
-  if (m_hStopThread.load() == nullptr) StartStopThread(1);
+  if (m_hStopThread.IsEmpty()) StartStopThread(1);
   return TRUE;
 }
 
@@ -131,6 +115,6 @@ void CFWUpdateDlg::StartStopThread(int event) {
   DWORD id = 0;
   const HANDLE thread = Host().kernel.CreateThread(nullptr, 0, &Thread_CloseWIA, record, 0, &id);
   if (thread == nullptr) delete record;
-  m_hStopThread = thread;
+  m_hStopThread.Reset(thread);
   m_dwStopThreadId = id;
 }

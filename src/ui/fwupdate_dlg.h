@@ -8,11 +8,16 @@
 
 #include "host/disable_gate.h"
 #include "platform/host.h"
+#include "platform/unique_handle.h"
 #include "ui/device_slot.h"
 #include "ui/framework/dialog.h"
 #include "ui/framework/list_ctrl.h"
 
 enum class BurnProcedure { kMonitored, kUnmonitored };
+// Who runs the device search: the stop thread, or any other (the window's thread, the update thread).
+enum class SearchOrigin { kOther = 0, kStopThread = 1 };
+// The scan-application locks by kind.
+enum class ScanAppLock { kScanExt = 0, kGuid = 1, kQuenby = 2 };
 
 // The window's own messages: sent by the update thread, handled on the window's thread.
 inline constexpr UINT kBlockShutdownMessage = WM_APP + 1;
@@ -23,15 +28,14 @@ inline constexpr UINT kWindowTaskMessage = WM_APP + 3;
 class CFWUpdateDlg : public CDialogEx {
  public:
   explicit CFWUpdateDlg(plat::Host& host);
-  ~CFWUpdateDlg() override;
 
   // Device discovery and status (src/device).
-  int GetDeviceStatus(int fromStopThread, int event);
+  int GetDeviceStatus(SearchOrigin fromStopThread, int event);
   BOOL FindDeviceFriendlyName();
 
   // Host coordination (src/host).
-  BOOL CheckWIAClosed(int fromStopThread, int event);
-  BOOL LockScanAppMutex(int kind);
+  BOOL CheckWIAClosed(SearchOrigin fromStopThread, int event);
+  BOOL LockScanAppMutex(ScanAppLock kind);
   BOOL LockScanApps();
   void ReleaseScanAppMutexes();
 
@@ -81,15 +85,15 @@ class CFWUpdateDlg : public CDialogEx {
   std::wstring m_strInterface;
   std::wstring m_strStatus;
   std::atomic<DWORD> m_dwUpdateThreadId{0};
-  std::atomic<HANDLE> m_hStopThread{nullptr};
+  plat::ThreadSlot m_hStopThread{Host().kernel};
   std::atomic<DWORD> m_dwStopThreadId{0};
-  std::atomic<HANDLE> m_hCancelThread{nullptr};
+  plat::ThreadSlot m_hCancelThread{Host().kernel};
   std::atomic<DWORD> m_dwCancelThreadId{0};
-  DeviceSlot m_slots[kDeviceSlotCount];
+  DeviceSlots m_slots = MakeDeviceSlots(Host().kernel);
   WCHAR m_szFriendlyName[256] = {};  // window's thread only (see StoreFriendlyName)
-  std::atomic<HANDLE> m_hScanExtMutex{INVALID_HANDLE_VALUE};
-  std::atomic<HANDLE> m_hGuidMutex{INVALID_HANDLE_VALUE};
-  std::atomic<HANDLE> m_hQuenbyMutex{INVALID_HANDLE_VALUE};
+  plat::LockSlot m_hScanExtMutex{Host().kernel};
+  plat::LockSlot m_hGuidMutex{Host().kernel};
+  plat::LockSlot m_hQuenbyMutex{Host().kernel};
   // Shut when the session ends: no stop thread disables the service after the window has given it back.
   DisableGate m_disableGate;
 

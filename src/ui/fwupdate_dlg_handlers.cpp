@@ -71,7 +71,7 @@ bool CFWUpdateDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR
 // A command posted to the window reaches the handlers whatever the buttons' states. Once Close has been accepted
 // the cancel thread has waited (or is waiting) for the workers, so nothing new may start: Update and Search
 // Device then do nothing.
-bool CFWUpdateDlg::Closing() const { return m_hCancelThread.load() != nullptr; }
+bool CFWUpdateDlg::Closing() const { return !m_hCancelThread.IsEmpty(); }
 
 void CFWUpdateDlg::OnUpdate() {
   if (Closing()) return;
@@ -102,9 +102,9 @@ void CFWUpdateDlg::OnUpdate() {
 
   WaitForEarlierUpdateThread();
   DWORD id = 0;
-  slot.hUpdateThread = Host().kernel.CreateThread(nullptr, 0, &Thread_VoskUpdate, this, 0, &id);
+  slot.hUpdateThread.Reset(Host().kernel.CreateThread(nullptr, 0, &Thread_VoskUpdate, this, 0, &id));
   m_dwUpdateThreadId = id;
-  if (slot.hUpdateThread.load() == nullptr) {
+  if (slot.hUpdateThread.IsEmpty()) {
     // No thread will ever clear the flag or give the buttons back: do it here, or the window is stuck.
     slot.bBusy = 0;
     EnableDlgItem(IDC_SEARCH_DEVICE, true);
@@ -115,7 +115,7 @@ void CFWUpdateDlg::OnUpdate() {
 // The handle stays in the slot while it is waited for, as the cancel thread's waits leave theirs.
 void CFWUpdateDlg::WaitForEarlierUpdateThread() {
   plat::Host& host = Host();
-  const HANDLE earlier = m_slots[0].hUpdateThread.load();
+  const HANDLE earlier = m_slots[0].hUpdateThread.Load();
   if (earlier == nullptr) return;
   for (int step = 0; step < 100; ++step) {
     const DWORD result = host.kernel.WaitForSingleObject(earlier, 1000);
@@ -130,8 +130,7 @@ void CFWUpdateDlg::WaitForEarlierUpdateThread() {
     }
     break;
   }
-  HANDLE expected = earlier;
-  if (m_slots[0].hUpdateThread.compare_exchange_strong(expected, nullptr)) host.kernel.CloseHandle(earlier);
+  m_slots[0].hUpdateThread.CloseIfStillHeld(earlier);
 }
 
 // Escape, a WM_CLOSE or another program's command 2 arrive here even while the Close button is disabled. During
@@ -143,12 +142,12 @@ void CFWUpdateDlg::OnClose() {
   EnableDlgItem(IDC_SEARCH_DEVICE, false);
   EnableDlgItem(IDC_UPDATE, false);
   EnableDlgItem(IDCANCEL, false);
-  if (m_hCancelThread.load() != nullptr) return;
+  if (!m_hCancelThread.IsEmpty()) return;
   app::ConsolePrint(Host(), L"[Cancel Button] Create Cancel Thread...\n");
   DWORD id = 0;
-  m_hCancelThread = Host().kernel.CreateThread(nullptr, 0, &Thread_Cancel, this, 0, &id);
+  m_hCancelThread.Reset(Host().kernel.CreateThread(nullptr, 0, &Thread_Cancel, this, 0, &id));
   m_dwCancelThreadId = id;
-  if (m_hCancelThread.load() == nullptr) EnableDlgItem(IDCANCEL, true);  // let the user try again
+  if (m_hCancelThread.IsEmpty()) EnableDlgItem(IDCANCEL, true);  // let the user try again
 }
 
 void CFWUpdateDlg::OnSearchDevice() {
@@ -157,7 +156,7 @@ void CFWUpdateDlg::OnSearchDevice() {
   EnableDlgItem(IDC_SEARCH_DEVICE, false);
   EnableDlgItem(IDC_UPDATE, false);
   EnableDlgItem(IDCANCEL, false);
-  GetDeviceStatus(0, 2);
+  GetDeviceStatus(SearchOrigin::kOther, 2);
   if (!AnySlotBusy()) {
     EnableDlgItem(IDC_SEARCH_DEVICE, true);
     EnableDlgItem(IDCANCEL, true);

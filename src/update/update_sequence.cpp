@@ -41,7 +41,7 @@ BOOL CFWUpdateDlg::UpdateDevice(const std::wstring& channel, int row) {
   const bool direct = bcdDevice == 1;
 
   const DWORD serviceWaitStart = host.time.GetTickCount();
-  while (!CheckWIAClosed(0, kUpdateEvent)) {
+  while (!CheckWIAClosed(SearchOrigin::kOther, kUpdateEvent)) {
     if (TicksSince(serviceWaitStart, host.time.GetTickCount()) >= kServiceWaitMs) return fail(IDS_CLOSE_WIA_FAILED);
     host.time.Sleep(kPollMs);
   }

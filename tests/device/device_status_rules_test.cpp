@@ -30,7 +30,7 @@ class DeviceStatusRulesBase : public WindowTest {
     tool.services().Service(L"stisvc").stopTakesMs = 1000;
   }
   void WaitForFirstSearch(CFWUpdateDlg& dialog) {
-    if (const HANDLE stop = dialog.m_hStopThread.load()) tool.host().kernel.WaitForSingleObject(stop, 200000);
+    if (const HANDLE stop = dialog.m_hStopThread.Load()) tool.host().kernel.WaitForSingleObject(stop, 200000);
   }
   emu::TessalineDevice& Scanner() { return world.usb().Scanner(0); }
   // What the console got since `from` characters.
@@ -69,7 +69,7 @@ TEST_P(DeviceStatusFailureTest, PostsItsTextClearsTheCheckMarkAndDisablesUpdate)
     world.usb().ClearLog();
     const size_t console = tool.console().Output().size();
 
-    EXPECT_EQ(dialog.GetDeviceStatus(0, 2), -1);
+    EXPECT_EQ(dialog.GetDeviceStatus(SearchOrigin::kOther, 2), -1);
     EXPECT_FALSE(tool.windows().RowChecked(0));
     EXPECT_FALSE(tool.windows().IsEnabled(IDC_UPDATE));
     EXPECT_EQ(tool.windows().CellText(0, 1), Text(c.text));
@@ -150,7 +150,7 @@ TEST_F(DeviceStatusRulesTest, TheStateIsTheInformationReadsReply) {
     for (const auto& c : cases) {
       SCOPED_TRACE(testing::Message() << c.identificationState << " then " << c.informationState);
       Scanner().ScriptReadReplies({Answer(c.identificationState), Answer(c.informationState)});
-      EXPECT_EQ(dialog.GetDeviceStatus(0, 2), c.result);
+      EXPECT_EQ(dialog.GetDeviceStatus(SearchOrigin::kOther, 2), c.result);
       EXPECT_EQ(tool.windows().ControlText(IDC_STATUS), Text(c.text));
       EXPECT_EQ(tool.windows().RowChecked(0), c.updatable);
       EXPECT_EQ(tool.windows().IsEnabled(IDC_UPDATE), c.updatable);
@@ -176,7 +176,7 @@ TEST_F(DeviceStatusRulesTest, EachSearchWritesTheVersionsItRead) {
       Scanner().MutableScenario().mainBoardVersion = c.mainBoard;
       Scanner().MutableScenario().panelVersion = c.panel;
       const size_t console = tool.console().Output().size();
-      dialog.GetDeviceStatus(0, 2);
+      dialog.GetDeviceStatus(SearchOrigin::kOther, 2);
       const std::wstring lines = ConsoleSince(console);
       EXPECT_EQ(Count(lines, L"MB Ver"), 1u) << testing::PrintToString(lines);
       EXPECT_EQ(Count(lines, c.line), 1u) << testing::PrintToString(lines);

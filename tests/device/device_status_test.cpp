@@ -13,7 +13,7 @@ class DeviceStatusTest : public ScannerTest {};
 TEST_F(DeviceStatusTest, NoScannerShowsNoDevice) {
   Run([&](CFWUpdateDlg& dialog) {
     WaitForFirstSearch(dialog);
-    EXPECT_EQ(dialog.GetDeviceStatus(0, 2), -1);
+    EXPECT_EQ(dialog.GetDeviceStatus(SearchOrigin::kOther, 2), -1);
     EXPECT_EQ(tool.windows().ControlText(IDC_DEVICE_NAME), L"No Device");
     EXPECT_EQ(tool.windows().ControlText(IDC_INTERFACE), L"");
     EXPECT_EQ(tool.windows().ControlText(IDC_STATUS), L"Device Not Found!!  Please Check.");
@@ -55,7 +55,7 @@ TEST_F(DeviceStatusTest, TheStateDecidesTextCheckMarkAndUpdateButton) {
       scenario.mainBoardVersion = c.mainBoard;
       Attach(scenario);
       world.usb().ClearLog();
-      EXPECT_EQ(dialog.GetDeviceStatus(0, 2), c.result) << c.what;
+      EXPECT_EQ(dialog.GetDeviceStatus(SearchOrigin::kOther, 2), c.result) << c.what;
       EXPECT_EQ(tool.windows().ControlText(IDC_DEVICE_NAME), c.name) << c.what;
       EXPECT_EQ(tool.windows().ControlText(IDC_INTERFACE), L"USB") << c.what;
       EXPECT_EQ(tool.windows().ControlText(IDC_STATUS), Text(c.text)) << c.what;
@@ -78,7 +78,7 @@ TEST_F(DeviceStatusTest, AFailedIdentificationReadIsATransactionFailure) {
     emu::Scenario failing;
     failing.faults.stageFaults.push_back({.transaction = 1, .stage = emu::Stage::Reply, .kind = emu::FaultKind::NoReply});
     Attach(failing);
-    EXPECT_EQ(dialog.GetDeviceStatus(0, 2), -1);
+    EXPECT_EQ(dialog.GetDeviceStatus(SearchOrigin::kOther, 2), -1);
     EXPECT_EQ(tool.windows().ControlText(IDC_STATUS), Text(IDS_CHECK_STATUS_ERROR));
     EXPECT_EQ(tool.windows().ControlText(IDC_DEVICE_NAME), L"Kavrel Tessaline ()");
     EXPECT_FALSE(tool.windows().IsEnabled(IDC_UPDATE));
@@ -95,7 +95,7 @@ TEST_F(DeviceStatusTest, TheQuenbyApplicationInUseBlocksTheSearch) {
     EXPECT_EQ(tool.windows().ControlText(IDC_STATUS), Text(IDS_QUENBY_IN_USE));
     EXPECT_EQ(tool.windows().ControlText(IDC_DEVICE_NAME), L"Kavrel Tessaline ()");
     EXPECT_FALSE(tool.windows().IsEnabled(IDC_UPDATE));
-    EXPECT_EQ(dialog.m_hQuenbyMutex.load(), INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(dialog.m_hQuenbyMutex.IsEmpty());
   });
 }
 
@@ -121,11 +121,11 @@ TEST_F(DeviceStatusTest, ABusySlotKeepsTheUpdateButtonOnSuccessButNotOnFailure) 
     WaitForFirstSearch(dialog);
     dialog.EnableControl(IDC_UPDATE, false);
     dialog.m_slots[0].bBusy = 1;
-    EXPECT_EQ(dialog.GetDeviceStatus(0, 2), 0);
+    EXPECT_EQ(dialog.GetDeviceStatus(SearchOrigin::kOther, 2), 0);
     EXPECT_FALSE(tool.windows().IsEnabled(IDC_UPDATE));  // left as it was
     dialog.EnableControl(IDC_UPDATE, true);
     world.usb().Detach(0);
-    EXPECT_EQ(dialog.GetDeviceStatus(0, 2), -1);
+    EXPECT_EQ(dialog.GetDeviceStatus(SearchOrigin::kOther, 2), -1);
     EXPECT_FALSE(tool.windows().IsEnabled(IDC_UPDATE));
     dialog.m_slots[0].bBusy = 0;
   });

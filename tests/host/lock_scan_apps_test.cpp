@@ -27,7 +27,7 @@ class LockScanAppsTest : public testing::Test {
     CFWUpdateDlg dialog(process.host());
     world.scheduler().Spawn([&] {
       world.scheduler().BlockUntil([&] { return process.windows().IsOpen(); }, world.scheduler().Now() + 10000);
-      if (const HANDLE stop = dialog.m_hStopThread.load()) process.host().kernel.WaitForSingleObject(stop, 300000);
+      if (const HANDLE stop = dialog.m_hStopThread.Load()) process.host().kernel.WaitForSingleObject(stop, 300000);
       user(dialog);
       process.windows().PostCommand(IDCANCEL);
     });
@@ -66,11 +66,11 @@ TEST_F(LockScanAppsTest, TakesAllThreeOrPostsWhyNot) {
     sim::Process other(world, {.user = L"other"});  // same session: its GUID name is in our namespace
     for (const auto& name : c.heldElsewhere) other.host().kernel.CreateMutexW(nullptr, TRUE, name.c_str());
     Run(tool, [&](CFWUpdateDlg& dialog) {
-      HANDLE quenby = INVALID_HANDLE_VALUE;
+      HANDLE quenby = nullptr;
       if (c.quenbyFromSearch) {
         ASSERT_TRUE(dialog.FindDeviceFriendlyName()) << c.what;
-        ASSERT_TRUE(dialog.LockScanAppMutex(2)) << c.what;
-        quenby = dialog.m_hQuenbyMutex.load();
+        ASSERT_TRUE(dialog.LockScanAppMutex(ScanAppLock::kQuenby)) << c.what;
+        quenby = dialog.m_hQuenbyMutex.Load();
       }
       const std::wstring before = tool.windows().ControlText(IDC_STATUS);
       const uint64_t start = world.scheduler().Now();
@@ -81,12 +81,12 @@ TEST_F(LockScanAppsTest, TakesAllThreeOrPostsWhyNot) {
       if (c.text) {
         EXPECT_EQ(tool.windows().CellText(0, 1), expected) << c.what;
       }
-      const std::vector<bool> held = {dialog.m_hScanExtMutex.load() != INVALID_HANDLE_VALUE,
-                                      dialog.m_hGuidMutex.load() != INVALID_HANDLE_VALUE,
-                                      dialog.m_hQuenbyMutex.load() != INVALID_HANDLE_VALUE};
+      const std::vector<bool> held = {!dialog.m_hScanExtMutex.IsEmpty(),
+                                      !dialog.m_hGuidMutex.IsEmpty(),
+                                      !dialog.m_hQuenbyMutex.IsEmpty()};
       EXPECT_EQ(held, c.held) << c.what << ": got " << testing::PrintToString(held);
       if (c.quenbyFromSearch) {
-        EXPECT_EQ(dialog.m_hQuenbyMutex.load(), quenby) << c.what << ": the search's lock is kept";
+        EXPECT_EQ(dialog.m_hQuenbyMutex.Load(), quenby) << c.what << ": the search's lock is kept";
       }
       dialog.ReleaseScanAppMutexes();
     });

@@ -1,7 +1,6 @@
 // The handles of the scan-application locks are inheritable, as the maker's other applications create theirs.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <string>
 
 #include "sim/process.h"
@@ -21,10 +20,10 @@ TEST_F(ScanAppLockHandlesTest, EveryLockHandleIsInheritable) {
   CFWUpdateDlg dialog(tool.host());
   const std::wstring name = L"Scanner A";
   name.copy(dialog.m_szFriendlyName, name.size());
-  const std::atomic<HANDLE>* slots[] = {&dialog.m_hScanExtMutex, &dialog.m_hGuidMutex, &dialog.m_hQuenbyMutex};
+  const plat::LockSlot* slots[] = {&dialog.m_hScanExtMutex, &dialog.m_hGuidMutex, &dialog.m_hQuenbyMutex};
   for (int kind = 0; kind < 3; ++kind) {
-    ASSERT_TRUE(dialog.LockScanAppMutex(kind)) << "kind " << kind;
-    EXPECT_TRUE(tool.HandleInheritable(slots[kind]->load())) << "kind " << kind;
+    ASSERT_TRUE(dialog.LockScanAppMutex(static_cast<ScanAppLock>(kind))) << "kind " << kind;
+    EXPECT_TRUE(tool.HandleInheritable(slots[kind]->Load())) << "kind " << kind;
   }
   // The flag belongs to the handle: one made without attributes is not inherited.
   const HANDLE plain = tool.host().kernel.CreateMutexW(nullptr, TRUE, L"Local\\plain");

@@ -18,6 +18,9 @@ const std::wstring kGuid = L"{E6E9D5F2-2344-4763-A8C6-25462D4CA1E6}";
 const std::wstring kQuenby = L"Global\\KAVREL_QUENBY_SUBSCRIPTION_MUTEX_";
 constexpr int kSession = 1;
 
+// The tables name the kinds by their numbers 0, 1 and 2, and try numbers that are no kind.
+ScanAppLock Kind(int number) { return static_cast<ScanAppLock>(number); }
+
 class ScanAppLocksTest : public testing::Test {
  protected:
   void SetUp() override { world.scheduler().AdoptCurrentThread(); }
@@ -48,7 +51,7 @@ TEST_F(ScanAppLocksTest, EachKindCreatesItsNameOpenToEveryone) {
   SetFriendlyName(dialog, L"Scanner A");
   for (const auto& c : cases) {
     const uint64_t start = Now();
-    EXPECT_TRUE(dialog.LockScanAppMutex(c.kind)) << "kind " << c.kind;
+    EXPECT_TRUE(dialog.LockScanAppMutex(Kind(c.kind))) << "kind " << c.kind;
     EXPECT_EQ(Now(), start) << "kind " << c.kind << ": obtained at the first attempt";
     EXPECT_TRUE(InUse(c.name)) << testing::PrintToString(c.name);
     EXPECT_EQ(InUse(c.name, 2), !c.local) << testing::PrintToString(c.name) << " seen from another session";
@@ -56,9 +59,9 @@ TEST_F(ScanAppLocksTest, EachKindCreatesItsNameOpenToEveryone) {
     ASSERT_NE(mutex, nullptr) << "kind " << c.kind;
     EXPECT_TRUE(mutex->openToEveryone) << "kind " << c.kind << ": created with no DACL";
   }
-  EXPECT_NE(dialog.m_hScanExtMutex.load(), INVALID_HANDLE_VALUE);
-  EXPECT_NE(dialog.m_hGuidMutex.load(), INVALID_HANDLE_VALUE);
-  EXPECT_NE(dialog.m_hQuenbyMutex.load(), INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(dialog.m_hScanExtMutex.IsEmpty());
+  EXPECT_FALSE(dialog.m_hGuidMutex.IsEmpty());
+  EXPECT_FALSE(dialog.m_hQuenbyMutex.IsEmpty());
   EXPECT_EQ(tool.OpenHandles(), 3u);
 
   // A user without administrator rights in another session still sees the names as taken.
@@ -77,7 +80,7 @@ TEST_F(ScanAppLocksTest, OtherKindsAreRefusedAtOnce) {
   CFWUpdateDlg dialog(tool.host());
   SetFriendlyName(dialog, L"Scanner A");
   for (const int kind : {-1, 3, 100}) {
-    EXPECT_FALSE(dialog.LockScanAppMutex(kind)) << "kind " << kind;
+    EXPECT_FALSE(dialog.LockScanAppMutex(Kind(kind))) << "kind " << kind;
   }
   EXPECT_EQ(Now(), 0u);
   EXPECT_EQ(tool.OpenHandles(), 0u);
@@ -100,13 +103,13 @@ TEST_F(ScanAppLocksTest, ANameTakenElsewhereIsRefusedAfterThreeAttempts) {
     CFWUpdateDlg dialog(tool.host());
     SetFriendlyName(dialog, L"Scanner A");
     const uint64_t start = Now();
-    EXPECT_FALSE(dialog.LockScanAppMutex(0)) << c.what;
+    EXPECT_FALSE(dialog.LockScanAppMutex(ScanAppLock::kScanExt)) << c.what;
     EXPECT_EQ(Now() - start, 3000u) << c.what << ": three attempts, a second after each";
-    EXPECT_EQ(dialog.m_hScanExtMutex.load(), INVALID_HANDLE_VALUE) << c.what;
+    EXPECT_TRUE(dialog.m_hScanExtMutex.IsEmpty()) << c.what;
     EXPECT_EQ(tool.OpenHandles(), 0u) << c.what << ": none of the attempts' handles is kept";
     other.host().kernel.CloseHandle(held);
     EXPECT_FALSE(InUse(name)) << c.what << ": nothing of ours keeps the name alive";
-    EXPECT_TRUE(dialog.LockScanAppMutex(0)) << c.what << ": free again";
+    EXPECT_TRUE(dialog.LockScanAppMutex(ScanAppLock::kScanExt)) << c.what << ": free again";
     dialog.ReleaseScanAppMutexes();
   }
 }
@@ -114,15 +117,18 @@ TEST_F(ScanAppLocksTest, ANameTakenElsewhereIsRefusedAfterThreeAttempts) {
 TEST_F(ScanAppLocksTest, ANameReleasedDuringTheSecondPauseIsObtainedAtTheThirdAttempt) {
   sim::Process other(world, {.session = 2, .user = L"other"});
   const HANDLE held = other.host().kernel.CreateMutexW(nullptr, TRUE, (kQuenby + L"Scanner A").c_str());
+  bool goneWithItsOwner = false;
   world.scheduler().Spawn([&] {
     world.scheduler().Sleep(1500);
     other.host().kernel.CloseHandle(held);
+    goneWithItsOwner = !InUse(kQuenby + L"Scanner A");
   });
   CFWUpdateDlg dialog(tool.host());
   SetFriendlyName(dialog, L"Scanner A");
-  EXPECT_TRUE(dialog.LockScanAppMutex(2));
+  EXPECT_TRUE(dialog.LockScanAppMutex(ScanAppLock::kQuenby));
   EXPECT_EQ(Now(), 2000u);
-  EXPECT_NE(dialog.m_hQuenbyMutex.load(), INVALID_HANDLE_VALUE);
+  EXPECT_TRUE(goneWithItsOwner) << "the second attempt's handle was closed before its pause";
+  EXPECT_FALSE(dialog.m_hQuenbyMutex.IsEmpty());
   EXPECT_EQ(tool.OpenHandles(), 1u);
 }
 
@@ -144,7 +150,7 @@ TEST_F(ScanAppLocksTest, ALockNameThatWouldNotFitIsNeverCut) {
     const std::wstring friendlyName(c.nameLength, L'n');
     SetFriendlyName(dialog, friendlyName);
     const uint64_t start = Now();
-    EXPECT_EQ(dialog.LockScanAppMutex(c.kind) != FALSE, c.obtained) << "kind " << c.kind << ", " << c.nameLength;
+    EXPECT_EQ(dialog.LockScanAppMutex(Kind(c.kind)) != FALSE, c.obtained) << "kind " << c.kind << ", " << c.nameLength;
     EXPECT_EQ(Now(), start) << "kind " << c.kind << ", " << c.nameLength << ": no attempt is made";
     const std::wstring prefix = c.kind == 0 ? kScanExt : kQuenby;
     if (c.kind != 1) {
@@ -161,9 +167,9 @@ TEST_F(ScanAppLocksTest, ALockNameThatWouldNotFitIsNeverCut) {
 TEST_F(ScanAppLocksTest, ALockForAnotherNameReplacesTheHeldOne) {
   CFWUpdateDlg dialog(tool.host());
   SetFriendlyName(dialog, L"Scanner A");
-  ASSERT_TRUE(dialog.LockScanAppMutex(2));
+  ASSERT_TRUE(dialog.LockScanAppMutex(ScanAppLock::kQuenby));
   SetFriendlyName(dialog, L"Scanner B");
-  ASSERT_TRUE(dialog.LockScanAppMutex(2));
+  ASSERT_TRUE(dialog.LockScanAppMutex(ScanAppLock::kQuenby));
   EXPECT_FALSE(InUse(kQuenby + L"Scanner A"));
   EXPECT_TRUE(InUse(kQuenby + L"Scanner B"));
   EXPECT_EQ(tool.OpenHandles(), 1u);
@@ -174,14 +180,14 @@ TEST_F(ScanAppLocksTest, ReleaseDoesNothingWhenNothingIsHeld) {
   CFWUpdateDlg dialog(tool.host());
   SetFriendlyName(dialog, L"Scanner A");
   dialog.ReleaseScanAppMutexes();
-  EXPECT_EQ(dialog.m_hQuenbyMutex.load(), INVALID_HANDLE_VALUE);
-  ASSERT_TRUE(dialog.LockScanAppMutex(0));
-  ASSERT_TRUE(dialog.LockScanAppMutex(2));
+  EXPECT_TRUE(dialog.m_hQuenbyMutex.IsEmpty());
+  ASSERT_TRUE(dialog.LockScanAppMutex(ScanAppLock::kScanExt));
+  ASSERT_TRUE(dialog.LockScanAppMutex(ScanAppLock::kQuenby));
   dialog.ReleaseScanAppMutexes();
   dialog.ReleaseScanAppMutexes();
-  EXPECT_EQ(dialog.m_hScanExtMutex.load(), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(dialog.m_hGuidMutex.load(), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(dialog.m_hQuenbyMutex.load(), INVALID_HANDLE_VALUE);
+  EXPECT_TRUE(dialog.m_hScanExtMutex.IsEmpty());
+  EXPECT_TRUE(dialog.m_hGuidMutex.IsEmpty());
+  EXPECT_TRUE(dialog.m_hQuenbyMutex.IsEmpty());
   EXPECT_FALSE(InUse(kScanExt + L"Scanner A"));
   EXPECT_EQ(tool.OpenHandles(), 0u);
 }
@@ -190,8 +196,8 @@ TEST_F(ScanAppLocksTest, ReleaseDoesNothingWhenNothingIsHeld) {
 TEST_F(ScanAppLocksTest, AnotherThreadReleasesTheNames) {
   CFWUpdateDlg dialog(tool.host());
   SetFriendlyName(dialog, L"Scanner A");
-  ASSERT_TRUE(dialog.LockScanAppMutex(1));
-  ASSERT_TRUE(dialog.LockScanAppMutex(2));
+  ASSERT_TRUE(dialog.LockScanAppMutex(ScanAppLock::kGuid));
+  ASSERT_TRUE(dialog.LockScanAppMutex(ScanAppLock::kQuenby));
   bool released = false;
   world.scheduler().Spawn([&] {
     dialog.ReleaseScanAppMutexes();
@@ -221,10 +227,12 @@ TEST_F(ScanAppLocksTest, AfterTheWindowHasGoneNoNameIsHandedOverAndNoLockTaken) 
   WCHAR found[256] = L"Scanner B";
   EXPECT_FALSE(dialog.StoreFriendlyName(found));
   EXPECT_EQ(std::wstring(dialog.m_szFriendlyName), L"Scanner A");
-  for (int kind = 0; kind < 3; ++kind) EXPECT_FALSE(dialog.LockScanAppMutex(kind)) << "kind " << kind;
+  for (const ScanAppLock kind : {ScanAppLock::kScanExt, ScanAppLock::kGuid, ScanAppLock::kQuenby}) {
+    EXPECT_FALSE(dialog.LockScanAppMutex(kind)) << "kind " << static_cast<int>(kind);
+  }
   EXPECT_FALSE(InUse(kQuenby + L"Scanner A"));
   EXPECT_FALSE(InUse(kQuenby));
-  EXPECT_EQ(dialog.m_hQuenbyMutex.load(), INVALID_HANDLE_VALUE);
+  EXPECT_TRUE(dialog.m_hQuenbyMutex.IsEmpty());
 }
 
 }  // namespace

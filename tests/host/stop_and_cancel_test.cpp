@@ -10,7 +10,7 @@ class StopAndCancelTest : public WindowTest {
  protected:
   sim::SimService& Stisvc() { return tool.services().Service(L"stisvc"); }
   bool StopThreadEnded(CFWUpdateDlg& dialog) {
-    const HANDLE thread = dialog.m_hStopThread.load();
+    const HANDLE thread = dialog.m_hStopThread.Load();
     DWORD code = 0;
     return thread != nullptr && tool.host().kernel.GetExitCodeThread(thread, &code) && code != STILL_ACTIVE;
   }
@@ -42,20 +42,20 @@ TEST_F(StopAndCancelTest, TheStopRequestTellsWhetherTheServiceIsStopped) {
   Stisvc().stopTakesMs = 5000;
   Run([&](CFWUpdateDlg& dialog) {
     // The stop thread is still stopping the service.
-    EXPECT_FALSE(dialog.CheckWIAClosed(0, 2));
+    EXPECT_FALSE(dialog.CheckWIAClosed(SearchOrigin::kOther, 2));
     EXPECT_EQ(tool.windows().ControlText(IDC_STATUS), Text(IDS_CLOSE_WIA));
     ASSERT_TRUE(WaitFor([&] { return StopThreadEnded(dialog); }, 70000));
     // Stopped and disabled, the ended thread's handle is closed.
     const size_t handles = tool.OpenHandles();
-    EXPECT_TRUE(dialog.CheckWIAClosed(0, 2));
-    EXPECT_EQ(dialog.m_hStopThread.load(), nullptr);
+    EXPECT_TRUE(dialog.CheckWIAClosed(SearchOrigin::kOther, 2));
+    EXPECT_EQ(dialog.m_hStopThread.Load(), nullptr);
     EXPECT_EQ(tool.OpenHandles(), handles - 1);
     // Another program enables and starts it again: a new stop thread.
     Stisvc().startType = SERVICE_AUTO_START;
     Stisvc().state = SERVICE_RUNNING;
-    EXPECT_FALSE(dialog.CheckWIAClosed(0, 2));
+    EXPECT_FALSE(dialog.CheckWIAClosed(SearchOrigin::kOther, 2));
     EXPECT_EQ(tool.windows().ControlText(IDC_STATUS), Text(IDS_CLOSE_WIA));
-    EXPECT_NE(dialog.m_hStopThread.load(), nullptr);
+    EXPECT_NE(dialog.m_hStopThread.Load(), nullptr);
     ASSERT_TRUE(WaitFor([&] { return StopThreadEnded(dialog); }, 70000));
     EXPECT_EQ(Count(tool.console().Output(), L"[Thread][Create Event 2] Closed WIA finish!!\n"), 1u);
     EXPECT_EQ(Stisvc().state, static_cast<DWORD>(SERVICE_STOPPED));
@@ -68,7 +68,7 @@ TEST_F(StopAndCancelTest, CloseWaitsForTheStopThreadThenGivesTheServiceBack) {
   HANDLE quenby = nullptr;
   Run([&](CFWUpdateDlg& dialog) {
     quenby = tool.host().kernel.CreateMutexW(nullptr, TRUE, L"Global\\KAVREL_QUENBY_SUBSCRIPTION_MUTEX_Scanner A");
-    dialog.m_hQuenbyMutex = quenby;  // as a search would have left it
+    dialog.m_hQuenbyMutex.Reset(quenby);  // as a search would have left it
     Press(IDCANCEL);
     ASSERT_TRUE(WaitFor([&] { return !tool.windows().IsOpen(); }, 70000));
   });

@@ -22,7 +22,7 @@ TEST_F(StopRequestRulesTest, AnUnreadableExitCodeIsReportedAndRefused) {
   for (const Case c : {Case{"service stopped", false}, Case{"service running again", true}}) {
     SCOPED_TRACE(c.what);
     Run([&](CFWUpdateDlg& dialog) {
-      const HANDLE stop = dialog.m_hStopThread.load();
+      const HANDLE stop = dialog.m_hStopThread.Load();
       ASSERT_NE(stop, nullptr);
       ASSERT_EQ(tool.host().kernel.WaitForSingleObject(stop, 70000), static_cast<DWORD>(WAIT_OBJECT_0));
       if (c.runningAgain) {
@@ -31,15 +31,15 @@ TEST_F(StopRequestRulesTest, AnUnreadableExitCodeIsReportedAndRefused) {
       }
       const int stops = Stisvc().stopControls;
       tool.FailExitCodeQueries(1);
-      EXPECT_FALSE(dialog.CheckWIAClosed(0, 2));
+      EXPECT_FALSE(dialog.CheckWIAClosed(SearchOrigin::kOther, 2));
       EXPECT_EQ(tool.windows().ControlText(IDC_STATUS), Text(IDS_CLOSE_WIA_FAILED));
-      EXPECT_EQ(dialog.m_hStopThread.load(), stop);
+      EXPECT_EQ(dialog.m_hStopThread.Load(), stop);
       world.scheduler().Sleep(5000);
       EXPECT_EQ(Stisvc().stopControls, stops);
       // Readable again: the ended thread's handle is closed.
-      EXPECT_EQ(dialog.CheckWIAClosed(0, 2) != FALSE, !c.runningAgain);
-      EXPECT_NE(dialog.m_hStopThread.load(), stop);
-      if (const HANDLE next = dialog.m_hStopThread.load()) tool.host().kernel.WaitForSingleObject(next, 70000);
+      EXPECT_EQ(dialog.CheckWIAClosed(SearchOrigin::kOther, 2) != FALSE, !c.runningAgain);
+      EXPECT_NE(dialog.m_hStopThread.Load(), stop);
+      if (const HANDLE next = dialog.m_hStopThread.Load()) tool.host().kernel.WaitForSingleObject(next, 70000);
     });
   }
 }

@@ -41,16 +41,16 @@ DWORD WINAPI EndsAfterFiveSeconds(LPVOID parameter) {
 TEST_F(ThreadHandleWaitsTest, AHandleStaysInItsMemberUntilItsWaitIsOver) {
   struct Case {
     const char* what;
-    std::function<std::atomic<HANDLE>&(CFWUpdateDlg&)> member;
+    std::function<plat::ThreadSlot&(CFWUpdateDlg&)> member;
     int press;
   };
   const Case cases[] = {
-      {"the cancel thread and the stop thread", [](CFWUpdateDlg& d) -> std::atomic<HANDLE>& { return d.m_hStopThread; },
+      {"the cancel thread and the stop thread", [](CFWUpdateDlg& d) -> plat::ThreadSlot& { return d.m_hStopThread; },
        IDCANCEL},
       {"the cancel thread and an update thread",
-       [](CFWUpdateDlg& d) -> std::atomic<HANDLE>& { return d.m_slots[0].hUpdateThread; }, IDCANCEL},
+       [](CFWUpdateDlg& d) -> plat::ThreadSlot& { return d.m_slots[0].hUpdateThread; }, IDCANCEL},
       {"the Update button and the earlier update thread",
-       [](CFWUpdateDlg& d) -> std::atomic<HANDLE>& { return d.m_slots[0].hUpdateThread; }, IDC_UPDATE},
+       [](CFWUpdateDlg& d) -> plat::ThreadSlot& { return d.m_slots[0].hUpdateThread; }, IDC_UPDATE},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -65,15 +65,14 @@ TEST_F(ThreadHandleWaitsTest, AHandleStaysInItsMemberUntilItsWaitIsOver) {
         scheduler.BlockUntil([&] { return copy.windows().IsOpen(); }, sim::kForever);
         scheduler.Sleep(70000);  // the first stop thread and its search are over
         const HANDLE thread = copy.host().kernel.CreateThread(nullptr, 0, &EndsAfterFiveSeconds, &copy, 0, nullptr);
-        const HANDLE earlier = c.member(dialog).exchange(thread);
-        if (earlier != nullptr) copy.host().kernel.CloseHandle(earlier);
+        c.member(dialog).Reset(thread);  // a stop thread still held there is closed
         dialog.SetRowCheck(0, true);
         copy.windows().PostCommand(c.press);
         scheduler.Sleep(2000);
-        heldDuringTheWait = c.member(dialog).load() == thread;
+        heldDuringTheWait = c.member(dialog).Load() == thread;
         scheduler.Sleep(5000);
-        emptiedAfter = c.member(dialog).load() != thread;
-        if (copy.windows().IsOpen() && dialog.m_hCancelThread.load() == nullptr) {
+        emptiedAfter = c.member(dialog).Load() != thread;
+        if (copy.windows().IsOpen() && dialog.m_hCancelThread.Load() == nullptr) {
           scheduler.BlockUntil([&] { return copy.windows().IsEnabled(IDCANCEL); }, scheduler.Now() + 3000000);
           copy.windows().PostCommand(IDCANCEL);
         }

@@ -14,9 +14,9 @@ using DeviceChannelTest = LinkTest;
 TEST_F(DeviceChannelTest, AFreshChannel) {
   {
     CDeviceChannel channel(host());
-    EXPECT_EQ(channel.m_socket, INVALID_SOCKET);
+    EXPECT_EQ(channel.m_socket.Get(), INVALID_SOCKET);
     EXPECT_EQ(channel.m_bWsaStarted, 0);
-    EXPECT_EQ(channel.m_hDevice, nullptr);
+    EXPECT_FALSE(channel.m_hDevice.IsValid()) << channel.m_hDevice.Get();
     EXPECT_EQ(channel.m_strError, L"");
     EXPECT_EQ(channel.m_wBcdDevice, 0);
     EXPECT_EQ(channel.m_dwCommandTimeout, 12000u);
@@ -34,13 +34,13 @@ TEST_F(DeviceChannelTest, CloseOnUsbClosesOnlyTheDevice) {
   {
     CDeviceChannel channel(host());
     ASSERT_TRUE(channel.OpenUsb());
-    channel.m_socket = 0x4321;  // a value the channel must not touch while it holds a device
+    channel.m_socket.Reset(0x4321);  // a value the channel must not touch while it holds a device
     EXPECT_TRUE(channel.Close());
-    EXPECT_EQ(channel.m_hDevice, nullptr);
-    EXPECT_EQ(channel.m_socket, 0x4321u);
+    EXPECT_FALSE(channel.m_hDevice.IsValid()) << channel.m_hDevice.Get();
+    EXPECT_EQ(channel.m_socket.Get(), 0x4321u);
     EXPECT_EQ(usb().OpenHandles(), 0u);
     EXPECT_EQ(tool.sockets().Calls(SocketCall::Shutdown), 0u);
-    channel.m_socket = INVALID_SOCKET;
+    channel.m_socket.Detach();
   }
   ExpectNothingLeft();
 }
@@ -58,7 +58,7 @@ TEST_F(DeviceChannelTest, OnUsbTheDataMovesIgnoreTheTraceSwitch) {
   usb().AttachOther(0, 0x04B8, 0x0001);
   TraceFile trace;
   CDeviceChannel channel(host());
-  channel.m_hDevice = OpenIndex(0);
+  channel.m_hDevice.Reset(OpenIndex(0));
   uint8_t data[64] = {};
   EXPECT_TRUE(channel.SendData(data, sizeof data, trace.Path(), 1));
   EXPECT_TRUE(channel.ReceiveData(data, sizeof data, trace.Path(), 1));

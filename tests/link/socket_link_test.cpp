@@ -149,7 +149,7 @@ TEST_F(SocketLinkTest, ARefusedConnection) {
     const DWORD start = Now();
     EXPECT_FALSE(channel.ConnectTcp(L"127.0.0.1"));
     EXPECT_LT(Now() - start, 1000u) << "a refusal ends the wait at once";
-    EXPECT_EQ(channel.m_socket, INVALID_SOCKET);
+    EXPECT_EQ(channel.m_socket.Get(), INVALID_SOCKET);
     EXPECT_EQ(channel.m_bWsaStarted, 1);
     EXPECT_EQ(channel.m_strError, L"") << "the socket link never writes the error text";
     EXPECT_EQ(tool.sockets().OpenSockets(), 0u);
@@ -172,7 +172,7 @@ TEST_F(SocketLinkTest, AConnectNobodyAnswersIsGivenUpAfterTheCommandLimit) {
   EXPECT_FALSE(channel.ConnectTcp(L"127.0.0.1"));
   EXPECT_GE(Now() - start, 1000u);
   EXPECT_LT(std::chrono::steady_clock::now() - realStart, std::chrono::seconds(5));
-  EXPECT_EQ(channel.m_socket, INVALID_SOCKET);
+  EXPECT_EQ(channel.m_socket.Get(), INVALID_SOCKET);
   EXPECT_EQ(tool.sockets().OpenSockets(), 0u);
 }
 
@@ -390,10 +390,10 @@ TEST_F(SocketLinkTest, EachStepOfTheConnectThatCanFail) {
       for (const auto& [call, error] : c.failures) tool.sockets().FailNext(call, error);
       EXPECT_FALSE(channel.ConnectTcp(L"127.0.0.1"));
       EXPECT_EQ(channel.m_bWsaStarted, c.wsaStarted);
-      EXPECT_EQ(channel.m_socket != INVALID_SOCKET, c.socketLeft);
+      EXPECT_EQ(channel.m_socket.Get() != INVALID_SOCKET, c.socketLeft);
       EXPECT_EQ(tool.sockets().OpenSockets(), c.socketLeft ? 1u : 0u);
       EXPECT_TRUE(channel.Close());
-      EXPECT_EQ(channel.m_socket, INVALID_SOCKET);
+      EXPECT_EQ(channel.m_socket.Get(), INVALID_SOCKET);
       EXPECT_EQ(tool.sockets().OpenSockets(), 0u);
     }
     EXPECT_EQ(tool.sockets().Startups() - startups, c.wsaStarted);

@@ -26,7 +26,7 @@ TEST_F(UsbOpenTest, NoScannerTriesAll256NamesInOrder) {
     CDeviceChannel channel(host());
     channel.m_strError = L"before";
     EXPECT_FALSE(channel.OpenUsb());
-    EXPECT_EQ(channel.m_hDevice, nullptr);
+    EXPECT_FALSE(channel.m_hDevice.IsValid()) << channel.m_hDevice.Get();
     EXPECT_EQ(channel.m_strError, L"1-0-Device No Found!!");
     EXPECT_EQ(channel.m_wBcdDevice, 0);
   }
@@ -117,13 +117,13 @@ TEST_F(UsbOpenTest, WhichIndexIsUsed) {
       const std::shared_ptr<sim::UsbDevice> used = machine.usb().Shared(c.usedIndex);
       ASSERT_NE(used, nullptr);
       EXPECT_EQ(channel.m_wBcdDevice, used->Identity().bcdDevice);
-      EXPECT_NE(channel.m_hDevice, nullptr);
+      EXPECT_TRUE(channel.m_hDevice.IsValid()) << channel.m_hDevice.Get();
     } else {
-      EXPECT_EQ(channel.m_hDevice, nullptr);
+      EXPECT_FALSE(channel.m_hDevice.IsValid()) << channel.m_hDevice.Get();
       EXPECT_EQ(channel.m_strError, L"1-0-Device No Found!!");
     }
     channel.Close();
-    EXPECT_EQ(channel.m_hDevice, nullptr);
+    EXPECT_FALSE(channel.m_hDevice.IsValid()) << channel.m_hDevice.Get();
     EXPECT_EQ(machine.usb().OpenHandles(), 0u);
     EXPECT_EQ(process.OpenHandles(), 0u);
   }

@@ -27,16 +27,16 @@ class ScannerTest : public WindowTest {
 
   // Waits for the stop thread the window starts, and with it the first search.
   void WaitForFirstSearch(CFWUpdateDlg& dialog) {
-    const HANDLE stop = dialog.m_hStopThread.load();
+    const HANDLE stop = dialog.m_hStopThread.Load();
     if (stop != nullptr) tool.host().kernel.WaitForSingleObject(stop, 200000);
   }
   // Presses Update and waits until the update thread has ended (verdict posted, buttons given back);
   // duringUpdate, when given, runs on the user's thread once the update thread has started.
   void UpdateAndWait(CFWUpdateDlg& dialog, DWORD boundMs = 2000000, const std::function<void()>& duringUpdate = {}) {
     Press(IDC_UPDATE);
-    WaitFor([&] { return dialog.m_slots[0].hUpdateThread.load() != nullptr; });
+    WaitFor([&] { return dialog.m_slots[0].hUpdateThread.Load() != nullptr; });
     if (duringUpdate) duringUpdate();
-    tool.host().kernel.WaitForSingleObject(dialog.m_slots[0].hUpdateThread.load(), boundMs);
+    tool.host().kernel.WaitForSingleObject(dialog.m_slots[0].hUpdateThread.Load(), boundMs);
   }
   const std::vector<std::wstring>& Shown() { return tool.windows().TextHistory(IDC_STATUS); }
   bool WasShown(const std::wstring& text) {

@@ -22,7 +22,7 @@ class WindowTest : public testing::Test {
     world.scheduler().Spawn([&] {
       WaitFor([&] { return tool.windows().IsOpen(); });
       user(dialog);
-      if (tool.windows().IsOpen() && dialog.m_hCancelThread.load() == nullptr) {
+      if (tool.windows().IsOpen() && dialog.m_hCancelThread.Load() == nullptr) {
         WaitFor([&] { return !tool.windows().IsOpen() || tool.windows().IsEnabled(IDCANCEL); }, 3000000);
         tool.windows().PostCommand(IDCANCEL);
       }

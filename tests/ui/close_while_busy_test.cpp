@@ -48,7 +48,7 @@ TEST_F(CloseWhileBusyTest, CloseDuringAnUpdateIsRefusedAndTheUpdateEndsWithItsVe
       ASSERT_TRUE(WaitFor([&] { return tool.windows().IsEnabled(IDCANCEL); }));
       verdict = tool.windows().ControlText(IDC_STATUS);
       closeEnabledAfter = tool.windows().IsEnabled(IDCANCEL);
-      EXPECT_EQ(dialog.m_hCancelThread.load(), nullptr);
+      EXPECT_EQ(dialog.m_hCancelThread.Load(), nullptr);
       EXPECT_TRUE(tool.windows().IsOpen());
       Press(IDCANCEL);
       EXPECT_TRUE(WaitFor([&] { return !tool.windows().IsOpen(); }, 200000));
@@ -69,13 +69,13 @@ TEST_F(CloseWhileBusyTest, OnceClosingUpdateAndSearchDeviceCommandsDoNothing) {
     world.scheduler().Sleep(2000);
     dialog.SetRowCheck(0, true);
     Press(IDCANCEL);
-    ASSERT_NE(dialog.m_hCancelThread.load(), nullptr);
+    ASSERT_NE(dialog.m_hCancelThread.Load(), nullptr);
     const size_t opens = world.usb().Count(sim::UsbCall::Open);
     tool.windows().PostCommand(IDC_UPDATE);
     tool.windows().PostCommand(IDC_SEARCH_DEVICE);
     WaitFor([&] { return tool.windows().QueuedCalls() == 0; });
     world.scheduler().Sleep(1000);
-    EXPECT_EQ(dialog.m_slots[0].hUpdateThread.load(), nullptr);
+    EXPECT_EQ(dialog.m_slots[0].hUpdateThread.Load(), nullptr);
     EXPECT_EQ(dialog.m_slots[0].bBusy.load(), 0);
     EXPECT_EQ(world.usb().Count(sim::UsbCall::Open), opens);  // no search probed the scanner
     EXPECT_TRUE(tool.user().MessageBoxes().empty());

@@ -35,7 +35,7 @@ TEST_F(MainWindowTest, OpensWithItsTextsVersionAndStates) {
     EXPECT_EQ(dialog.m_nRowCount, 1);
     EXPECT_NE(w.BigIcon(), nullptr);
     EXPECT_EQ(w.BigIcon(), w.SmallIcon());
-    EXPECT_NE(dialog.m_hStopThread.load(), nullptr);  // started when the window opened
+    EXPECT_NE(dialog.m_hStopThread.Load(), nullptr);  // started when the window opened
   });
 }
 
@@ -76,7 +76,7 @@ TEST_F(MainWindowTest, UpdateWithoutTheCheckMarkIsRefused) {
     EXPECT_TRUE(tool.windows().IsEnabled(IDC_SEARCH_DEVICE));
     EXPECT_TRUE(tool.windows().IsEnabled(IDCANCEL));
     EXPECT_FALSE(tool.windows().IsEnabled(IDC_UPDATE));
-    EXPECT_EQ(dialog.m_slots[0].hUpdateThread.load(), nullptr);
+    EXPECT_EQ(dialog.m_slots[0].hUpdateThread.Load(), nullptr);
   });
 }
 
@@ -87,7 +87,7 @@ TEST_F(MainWindowTest, AnUpdateCommandWhileTheSlotIsBusyEndsWithoutEffect) {
     const size_t handles = tool.OpenHandles();
     Press(IDC_UPDATE);
     EXPECT_EQ(tool.OpenHandles(), handles);  // no update thread
-    EXPECT_EQ(dialog.m_slots[0].hUpdateThread.load(), nullptr);
+    EXPECT_EQ(dialog.m_slots[0].hUpdateThread.Load(), nullptr);
     EXPECT_FALSE(tool.windows().IsEnabled(IDC_SEARCH_DEVICE));
     EXPECT_FALSE(tool.windows().IsEnabled(IDCANCEL));
     EXPECT_TRUE(tool.user().MessageBoxes().empty());
@@ -98,10 +98,10 @@ TEST_F(MainWindowTest, AnUpdateCommandWhileTheSlotIsBusyEndsWithoutEffect) {
 TEST_F(MainWindowTest, UpdateStartsOneThreadThatGivesTheButtonsBack) {
   Run([&](CFWUpdateDlg& dialog) {
     // After the first search (it finds no scanner and clears the check mark), as if it had found one.
-    tool.host().kernel.WaitForSingleObject(dialog.m_hStopThread.load(), 300000);
+    tool.host().kernel.WaitForSingleObject(dialog.m_hStopThread.Load(), 300000);
     dialog.SetRowCheck(0, true);
     Press(IDC_UPDATE);
-    const HANDLE first = dialog.m_slots[0].hUpdateThread.load();
+    const HANDLE first = dialog.m_slots[0].hUpdateThread.Load();
     ASSERT_NE(first, nullptr);
     EXPECT_NE(dialog.m_dwUpdateThreadId.load(), 0u);
     tool.host().kernel.WaitForSingleObject(first, 300000);
@@ -113,7 +113,7 @@ TEST_F(MainWindowTest, UpdateStartsOneThreadThatGivesTheButtonsBack) {
     dialog.SetRowCheck(0, true);
     Press(IDC_UPDATE);
     EXPECT_TRUE(tool.user().MessageBoxes().empty());
-    EXPECT_NE(dialog.m_slots[0].hUpdateThread.load(), first);
+    EXPECT_NE(dialog.m_slots[0].hUpdateThread.Load(), first);
     EXPECT_EQ(tool.OpenHandles(), handles);
     EXPECT_EQ(Count(tool.console().Output(), L"wait time out"), 0u);
   });
@@ -124,7 +124,7 @@ TEST_F(MainWindowTest, AnUpdateThreadThatCannotBeCreatedGivesTheWindowBack) {
     dialog.SetRowCheck(0, true);
     tool.FailThreadCreations(1);
     Press(IDC_UPDATE);
-    EXPECT_EQ(dialog.m_slots[0].hUpdateThread.load(), nullptr);
+    EXPECT_EQ(dialog.m_slots[0].hUpdateThread.Load(), nullptr);
     EXPECT_EQ(dialog.m_slots[0].bBusy.load(), 0);
     EXPECT_TRUE(tool.windows().IsEnabled(IDC_SEARCH_DEVICE));
     EXPECT_TRUE(tool.windows().IsEnabled(IDCANCEL));
@@ -144,7 +144,7 @@ DWORD WINAPI NeverEnds(LPVOID parameter) {
 
 TEST_F(MainWindowTest, AnEarlierThreadThatNeverEndsIsWaitedForAHundredSeconds) {
   Run([&](CFWUpdateDlg& dialog) {
-    dialog.m_slots[0].hUpdateThread = tool.host().kernel.CreateThread(nullptr, 0, &NeverEnds, &tool, 0, nullptr);
+    dialog.m_slots[0].hUpdateThread.Reset(tool.host().kernel.CreateThread(nullptr, 0, &NeverEnds, &tool, 0, nullptr));
     dialog.SetRowCheck(0, true);
     const uint64_t start = world.scheduler().Now();
     tool.windows().PostCommand(IDC_UPDATE);
@@ -158,7 +158,7 @@ TEST_F(MainWindowTest, AnEarlierThreadThatNeverEndsIsWaitedForAHundredSeconds) {
 
 TEST_F(MainWindowTest, AWorkersCallWaitsWhileTheWindowsThreadIsBlocked) {
   Run([&](CFWUpdateDlg& dialog) {
-    dialog.m_slots[0].hUpdateThread = tool.host().kernel.CreateThread(nullptr, 0, &NeverEnds, &tool, 0, nullptr);
+    dialog.m_slots[0].hUpdateThread.Reset(tool.host().kernel.CreateThread(nullptr, 0, &NeverEnds, &tool, 0, nullptr));
     dialog.SetRowCheck(0, true);
     tool.windows().PostCommand(IDC_UPDATE);  // the window's thread now waits up to 100 s
     world.scheduler().Sleep(5000);
@@ -184,7 +184,7 @@ TEST_F(MainWindowTest, CloseStartsOneCancelThreadAndEnterDoesNothing) {
     tool.windows().PostCommand(IDCANCEL);  // Close, or Escape
     tool.windows().PostCommand(IDCANCEL);
     WaitFor([&] { return !tool.windows().IsOpen(); });
-    EXPECT_NE(dialog.m_hCancelThread.load(), nullptr);
+    EXPECT_NE(dialog.m_hCancelThread.Load(), nullptr);
   });
   EXPECT_EQ(Count(tool.console().Output(), L"[Cancel Button] Create Cancel Thread...\n"), 1u);
   EXPECT_FALSE(tool.windows().IsOpen());

@@ -24,8 +24,8 @@ class BurnProtectionTest : public ScannerTest {
   std::vector<Sample> UpdateSampling(CFWUpdateDlg& dialog) {
     std::vector<Sample> samples;
     Press(IDC_UPDATE);
-    WaitFor([&] { return dialog.m_slots[0].hUpdateThread.load() != nullptr; });
-    const HANDLE thread = dialog.m_slots[0].hUpdateThread.load();
+    WaitFor([&] { return dialog.m_slots[0].hUpdateThread.Load() != nullptr; });
+    const HANDLE thread = dialog.m_slots[0].hUpdateThread.Load();
     DWORD code = STILL_ACTIVE;
     size_t seen = Shown().size();
     while (tool.host().kernel.GetExitCodeThread(thread, &code) && code == STILL_ACTIVE) {
@@ -96,7 +96,7 @@ TEST_F(BurnProtectionTest, OutsideAnUpdateTheSessionMayEndWithEverythingGivenBac
   Run([&](CFWUpdateDlg& dialog) {
     WaitForFirstSearch(dialog);
     ASSERT_EQ(Stisvc().startType, static_cast<DWORD>(SERVICE_DISABLED));
-    ASSERT_NE(dialog.m_hQuenbyMutex.load(), INVALID_HANDLE_VALUE);
+    ASSERT_FALSE(dialog.m_hQuenbyMutex.IsEmpty());
     EXPECT_EQ(tool.windows().SendToDialog(WM_QUERYENDSESSION, 0, 0, TRUE), TRUE);
     tool.windows().SendToDialog(WM_ENDSESSION, TRUE, 0, 0);
     EXPECT_EQ(Stisvc().startType, static_cast<DWORD>(SERVICE_AUTO_START));
