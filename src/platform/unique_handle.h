@@ -27,11 +27,12 @@ struct HandleTraits {
 };
 
 // A scan-application lock is held by the existence of its named mutex: giving it up releases it (which fails
-// harmlessly on a thread that does not own it) and closes the handle, which removes the name.
+// harmlessly on a thread that does not own it) and closes the handle, which removes the name. A lock slot that
+// holds none reads INVALID_HANDLE_VALUE, the value the window's lock slots have always had when empty.
 struct MutexTraits {
   using Type = HANDLE;
   using Seam = IKernel;
-  static HANDLE Empty() { return nullptr; }
+  static HANDLE Empty() { return INVALID_HANDLE_VALUE; }
   static bool IsValid(HANDLE handle) { return IsKernelHandle(handle); }
   static void Close(IKernel& kernel, HANDLE handle) {
     kernel.ReleaseMutex(handle);

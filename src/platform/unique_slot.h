@@ -1,6 +1,6 @@
 // A handle that several threads read and replace: the atomic sibling of Unique (unique.h), over the same
-// traits. Its one empty value is the kind's (null for every kind kept in a slot: threads and locks), and
-// IsEmpty is the test for it. Whoever takes a handle out of the slot closes it, so a handle is closed once
+// traits. Its one empty value is the kind's (null for a thread, INVALID_HANDLE_VALUE for a lock), and
+// IsEmpty is the only test for it. Whoever takes a handle out of the slot closes it, so a handle is closed once
 // however the threads interleave; what the slot still holds when it goes is closed then.
 #pragma once
 #include <atomic>

@@ -105,7 +105,7 @@ TEST(UniqueTest, EachKindClosesOnceThroughItsSeamCall) {
   const Kind kinds[] = {
       {"device file", {"CloseHandle"}, {invalid, 0}, &CheckOwner<plat::UniqueFile>},
       {"thread or event", {"CloseHandle"}, {0, invalid}, &CheckOwner<plat::UniqueHandle>},
-      {"scan-application lock", {"ReleaseMutex", "CloseHandle"}, {0, invalid}, &CheckOwner<plat::UniqueMutex>},
+      {"scan-application lock", {"ReleaseMutex", "CloseHandle"}, {invalid, 0}, &CheckOwner<plat::UniqueMutex>},
       {"service handle", {"CloseServiceHandle"}, {0}, &CheckOwner<plat::UniqueServiceHandle>},
       {"socket", {"closesocket"}, {static_cast<uintptr_t>(INVALID_SOCKET)}, &CheckOwner<plat::UniqueSocket>},
       {"registry key", {"RegCloseKey"}, {0}, &CheckOwner<plat::UniqueRegKey>},
@@ -152,7 +152,7 @@ void CheckSlot(RecordingSeams& seams, const Kind& kind) {
 TEST(UniqueSlotTest, ASlotClosesWhatItGivesUpOnce) {
   const Kind kinds[] = {
       {"thread slot", {"CloseHandle"}, {0}, &CheckSlot<plat::ThreadSlot>},
-      {"lock slot", {"ReleaseMutex", "CloseHandle"}, {0}, &CheckSlot<plat::LockSlot>},
+      {"lock slot", {"ReleaseMutex", "CloseHandle"}, {InvalidHandleBits()}, &CheckSlot<plat::LockSlot>},
   };
   RecordingSeams seams;
   for (const Kind& kind : kinds) {
