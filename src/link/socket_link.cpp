@@ -40,7 +40,7 @@ bool CDeviceChannel::ConnectTcp(const std::wstring& address) {
   const auto bytes = ReadDeviceAddress(address);
   if (!bytes) return false;
   m_socket.Reset(host_.sockets.socket(AF_INET, SOCK_STREAM, 0));
-  if (!m_socket.Get()) return false;
+  if (!m_socket) return false;
   plat::u_long nonBlocking = 1;
   if (host_.sockets.ioctlsocket(m_socket.Get(), FIONBIO, &nonBlocking) != 0) return false;
 

@@ -1,5 +1,6 @@
-// The kernel's handle kinds, all closed with IKernel::CloseHandle. Windows has two empty values: a device file
-// is INVALID_HANDLE_VALUE when CreateFileW fails, a thread, an event or a mutex is null. Neither is ever closed.
+// The kernel's handle kinds, all closed with IKernel::CloseHandle. Windows has two failure values: CreateFileW
+// gives INVALID_HANDLE_VALUE, the calls that make threads, events and mutexes give null. Neither is ever closed,
+// whichever a kind keeps as its empty value.
 #pragma once
 #include "platform/kernel.h"
 #include "platform/unique.h"

@@ -159,6 +159,17 @@ TEST_F(SocketLinkTest, ARefusedConnection) {
   EXPECT_EQ(tool.sockets().Cleanups(), 1);
 }
 
+// No socket to be had (too many open): the link gives up before any call on INVALID_SOCKET.
+TEST_F(SocketLinkTest, ASocketThatCannotBeMadeEndsTheConnectAtOnce) {
+  tool.sockets().FailNext(SocketCall::Socket, WSAEMFILE);
+  CDeviceChannel channel(host());
+  EXPECT_FALSE(channel.ConnectTcp(L"127.0.0.1"));
+  EXPECT_EQ(channel.m_socket.Get(), INVALID_SOCKET);
+  EXPECT_EQ(tool.sockets().Calls(SocketCall::Ioctl), 0u);
+  EXPECT_EQ(tool.sockets().Calls(SocketCall::Connect), 0u);
+  EXPECT_TRUE(channel.Close());
+}
+
 TEST_F(SocketLinkTest, AConnectNobodyAnswersIsGivenUpAfterTheCommandLimit) {
   // A listener whose queue is full drops the connection request: only the select's time-out ends the wait.
   // The limit is cut to 1 s (the select waits it in real time) and the clock moves on by as much.
