@@ -2,7 +2,7 @@
 
 #include "emulator/scenario.h"
 #include "res/resource.h"
-#include "sim/usbscan.h"
+#include "simhost/usbscan.h"
 
 namespace bench {
 namespace {

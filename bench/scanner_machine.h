@@ -6,8 +6,8 @@
 #include <functional>
 #include <optional>
 
-#include "sim/process.h"
-#include "sim/world.h"
+#include "simhost/process.h"
+#include "simhost/world.h"
 #include "ui/fwupdate_dlg.h"
 
 namespace bench {
@@ -24,8 +24,8 @@ class ScannerMachine {
   // Blocks the user thread in virtual time until the condition holds; false when the bound passed first.
   bool WaitFor(const std::function<bool()>& condition, uint64_t boundMs);
 
-  sim::World world;
-  sim::Process tool{world};
+  simhost::World world;
+  simhost::Process tool{world};
 };
 
 }  // namespace bench

@@ -8,7 +8,7 @@
 #include "bench/scanner_machine.h"
 #include "bench/stats.h"
 #include "res/resource.h"
-#include "sim/usbscan.h"
+#include "simhost/usbscan.h"
 
 namespace bench {
 namespace {
@@ -26,7 +26,7 @@ SearchFigures MeasureSearch(std::optional<int> index, int rounds) {
   SearchFigures f;
   ScannerMachine machine(index);
   machine.Run([&](CFWUpdateDlg&) {
-    sim::UsbBus& usb = machine.world.usb();
+    simhost::UsbBus& usb = machine.world.usb();
     for (int round = 0; round < rounds; ++round) {
       usb.ClearLog();
       const uint64_t virtualStart = machine.world.scheduler().Now();
@@ -42,10 +42,10 @@ SearchFigures MeasureSearch(std::optional<int> index, int rounds) {
                    f.finished;
       f.wallUs.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
       f.virtualMs.push_back(static_cast<double>(machine.world.scheduler().Now() - virtualStart));
-      f.opens = usb.Count(sim::UsbCall::Open);
-      f.descriptors = usb.Count(sim::UsbCall::Descriptor);
-      f.writes = usb.Count(sim::UsbCall::Write);
-      f.reads = usb.Count(sim::UsbCall::Read);
+      f.opens = usb.Count(simhost::UsbCall::Open);
+      f.descriptors = usb.Count(simhost::UsbCall::Descriptor);
+      f.writes = usb.Count(simhost::UsbCall::Write);
+      f.reads = usb.Count(simhost::UsbCall::Read);
     }
   });
   return f;

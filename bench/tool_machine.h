@@ -6,8 +6,8 @@
 #include <cstdint>
 
 #include "platform/host.h"
-#include "sim/process.h"
-#include "sim/world.h"
+#include "simhost/process.h"
+#include "simhost/world.h"
 
 namespace bench {
 
@@ -19,8 +19,8 @@ class ToolMachine {
   ToolMachine(uint16_t emulatorPort, uint16_t sinkPort);
   plat::Host& host() { return tool.host(); }
 
-  sim::World world;
-  sim::Process tool{world};
+  simhost::World world;
+  simhost::Process tool{world};
 };
 
 // The image the program carries for the scanner's boot loader and path, as the update loads it: a view of the

@@ -6,10 +6,10 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::FuzzInput input(data, size);
   fuzz::FuzzMachine machine(input);
-  sim::Process& tool = machine.Tool();
+  simhost::Process& tool = machine.Tool();
   machine.RunWindow(
       [&](CFWUpdateDlg&) {
-        sim::Scheduler& scheduler = machine.World().scheduler();
+        simhost::Scheduler& scheduler = machine.World().scheduler();
         scheduler.BlockUntil([&] { return tool.windows().IsEnabled(IDC_SEARCH_DEVICE); }, scheduler.Now() + 100000);
         tool.windows().PostCommand(IDC_SEARCH_DEVICE);
         scheduler.Sleep(1);

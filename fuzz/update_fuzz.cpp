@@ -18,8 +18,8 @@ bool HonestSuccess(const emu::TessalineDevice& scanner, uint64_t now) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::FuzzInput input(data, size);
   fuzz::FuzzMachine machine(input);
-  sim::Process& tool = machine.Tool();
-  sim::Scheduler& scheduler = machine.World().scheduler();
+  simhost::Process& tool = machine.Tool();
+  simhost::Scheduler& scheduler = machine.World().scheduler();
   bool succeeded = false;
   bool honest = true;
   machine.RunWindow(

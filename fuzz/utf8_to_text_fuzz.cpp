@@ -4,11 +4,11 @@
 
 #include "device/version.h"
 #include "fuzz/support/fuzz_window.h"
-#include "sim/process.h"
+#include "simhost/process.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  sim::World world;
-  sim::Process process(world);
+  simhost::World world;
+  simhost::Process process(world);
   std::vector<char> bytes(data, data + size);
   bytes.push_back('\0');
   const std::wstring text = Utf8ToText(process.host(), bytes.data());

@@ -283,7 +283,7 @@ def parse_dialogs(rc_text, defines, rc_name="fwupdate.rc"):
 
 def write_cpp(dialogs):
     out = ["// Generated from src/res/fwupdate.rc and src/res/resource.h by tools/gen_dialogs.py. Do not edit.",
-           '#include "sim/dialog_templates.h"', "", "namespace sim {", "",
+           '#include "simhost/dialog_templates.h"', "", "namespace simhost {", "",
            "const std::vector<DialogTemplate>& DialogTemplates() {",
            "  static const std::vector<DialogTemplate> templates = {"]
     for dialog in dialogs:
@@ -292,7 +292,7 @@ def write_cpp(dialogs):
             out.append(f"          {{{c.id}, {cpp_literal(c.class_name)}, {cpp_literal(c.text)}, "
                        f"{str(c.enabled).lower()}, {str(c.visible).lower()}}},")
         out.append("      }},")
-    out += ["  };", "  return templates;", "}", "", "}  // namespace sim", ""]
+    out += ["  };", "  return templates;", "}", "", "}  // namespace simhost", ""]
     return "\n".join(out)
 
 

@@ -94,13 +94,13 @@ def main():
         rc.append("")
     pathlib.Path(args.rc).write_text("\n".join(rc), encoding="utf-8")
 
-    cpp = ["// Generated from src/res/strings/*.txt. Do not edit.", '#include "sim/string_tables.h"', "",
-           "namespace sim {", "", "const std::vector<StringTableEntry>& StringTables() {",
+    cpp = ["// Generated from src/res/strings/*.txt. Do not edit.", '#include "simhost/string_tables.h"', "",
+           "namespace simhost {", "", "const std::vector<StringTableEntry>& StringTables() {",
            "  static const std::vector<StringTableEntry> entries = {"]
     for langid, entries in tables:
         for ident in sorted(entries):
             cpp.append(f"      {{0x{langid:04X}, {ident}, {cpp_literal(entries[ident])}}},")
-    cpp += ["  };", "  return entries;", "}", "", "}  // namespace sim", ""]
+    cpp += ["  };", "  return entries;", "}", "", "}  // namespace simhost", ""]
     pathlib.Path(args.cpp).write_text("\n".join(cpp), encoding="utf-8")
 
 

@@ -4,8 +4,8 @@
 #include <cstdlib>
 
 #include "res/resource.h"
-#include "simulation/text_book.h"
-#include "simulation/trace.h"
+#include "sim_runner/text_book.h"
+#include "sim_runner/trace.h"
 
 namespace fuzz {
 namespace {
@@ -42,15 +42,15 @@ FuzzMachine::FuzzMachine(FuzzInput& input)
   world_.scheduler().AdoptCurrentThread();
   scanner_ = &world_.usb().AttachScanner(0, DrawScenario(input));
   tool_.setup().AddImageDevice({L"USB\\VID_1209&PID_0001&REV_0100"}, 0, L"Scanner A");
-  sim::SimService& stisvc = tool_.services().Service(L"stisvc");
+  simhost::SimService& stisvc = tool_.services().Service(L"stisvc");
   stisvc.state = SERVICE_STOPPED;
   stisvc.startType = SERVICE_DISABLED;
 }
 
 void FuzzMachine::RunWindow(const std::function<void(CFWUpdateDlg&)>& user, uint64_t boundMs) {
   CFWUpdateDlg dialog(host_);
-  sim::Scheduler& scheduler = world_.scheduler();
-  sim::Windows& windows = tool_.windows();
+  simhost::Scheduler& scheduler = world_.scheduler();
+  simhost::Windows& windows = tool_.windows();
   scheduler.Spawn([&] {
     scheduler.BlockUntil([&] { return windows.IsOpen(); }, scheduler.Now() + 10000);
     user(dialog);
@@ -69,14 +69,14 @@ void FuzzMachine::CheckAfterExit() {
   if (tool_.OpenHandles() != 0) Fail(std::to_string(tool_.OpenHandles()) + " handles left open");
   if (tool_.services().OpenHandles() != 0) Fail("service handles left open");
   if (tool_.setup().OpenDeviceSets() != 0 || tool_.setup().OpenKeys() != 0) Fail("setup handles left open");
-  sim::UsbBus& bus = world_.usb();
+  simhost::UsbBus& bus = world_.usb();
   if (bus.OpenHandles() != 0 || bus.RequestsInFlight() != 0) Fail("usbscan handle or request left open");
   if (!bus.Violations().empty()) Fail("usbscan: " + bus.Violations().front());
   if (bus.PeakOpenHandles() > 1) Fail("two device channels open at once");
-  const simulation::TextBook book(0x0409);
+  const sim_runner::TextBook book(0x0409);
   for (const int id : {IDC_STATUS, IDC_DEVICE_NAME, IDC_INTERFACE}) {
     for (const std::wstring& text : tool_.windows().TextHistory(id)) {
-      if (!book.Allows(id, text)) Fail("control " + std::to_string(id) + " showed \"" + simulation::Utf8(text) + "\"");
+      if (!book.Allows(id, text)) Fail("control " + std::to_string(id) + " showed \"" + sim_runner::Utf8(text) + "\"");
     }
   }
 }

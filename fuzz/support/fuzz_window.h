@@ -8,7 +8,7 @@
 
 #include "fuzz/support/fuzz_input.h"
 #include "fuzz/support/mutating_files.h"
-#include "sim/process.h"
+#include "simhost/process.h"
 #include "ui/fwupdate_dlg.h"
 
 namespace fuzz {
@@ -22,13 +22,13 @@ class FuzzMachine {
   // What must hold once the window has ended.
   void CheckAfterExit();
 
-  sim::World& World() { return world_; }
-  sim::Process& Tool() { return tool_; }
+  simhost::World& World() { return world_; }
+  simhost::Process& Tool() { return tool_; }
   emu::TessalineDevice& Scanner() { return *scanner_; }
 
  private:
-  sim::World world_{1};
-  sim::Process tool_{world_};
+  simhost::World world_{1};
+  simhost::Process tool_{world_};
   emu::TessalineDevice* scanner_ = nullptr;
   MutatingFiles files_;
   plat::Host host_;

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "sim/process.h"
+#include "simhost/process.h"
 
 namespace {
 
@@ -10,9 +10,9 @@ class SettingsTest : public testing::Test {
  protected:
   void WriteSettings(const std::wstring& content) { world.WriteTextFile(L"C:\\Tools\\FWUpdate\\Settings.ini", content); }
 
-  sim::World world;
+  simhost::World world;
   int windowThread = world.scheduler().AdoptCurrentThread();
-  sim::Process process{world, {.modulePath = L"C:\\Tools\\FWUpdate\\FWUpdate.exe"}};
+  simhost::Process process{world, {.modulePath = L"C:\\Tools\\FWUpdate\\FWUpdate.exe"}};
 };
 
 TEST_F(SettingsTest, ReadsTheFileBesideTheProgram) {
@@ -58,7 +58,7 @@ TEST_F(SettingsTest, IsReadAfreshAtEveryCall) {
 }
 
 TEST(SettingsPaths, AProgramPathBeyondTheBuffersBehavesAsWithoutSettings) {
-  sim::World world;
+  simhost::World world;
   world.scheduler().AdoptCurrentThread();
   struct Case {
     std::wstring folder;
@@ -70,7 +70,7 @@ TEST(SettingsPaths, AProgramPathBeyondTheBuffersBehavesAsWithoutSettings) {
       {L"\\" + std::wstring(300, L'a') + L"\\"},  // the folder alone exceeds 255 characters
   };
   for (const auto& c : cases) {
-    sim::Process process(world, {.modulePath = L"C:" + c.folder + L"FWUpdate.exe"});
+    simhost::Process process(world, {.modulePath = L"C:" + c.folder + L"FWUpdate.exe"});
     world.WriteTextFile(L"C:" + c.folder + L"Settings.ini", L"[Development]\nLANG_ID=1031\nSHOW_ALL_STRING=9999\n");
     const size_t pathLength = 2 + c.folder.size() + 12;
     EXPECT_EQ(app::ReadLangId(process.host()), pathLength < app::kLangIdPathChars ? 1031u : 0u) << pathLength;

@@ -4,7 +4,7 @@
 
 #include "app/string_table.h"
 #include "res/resource.h"
-#include "sim/process.h"
+#include "simhost/process.h"
 
 namespace {
 
@@ -14,20 +14,20 @@ class StartupTest : public testing::Test {
  protected:
   void SetUp() override { world.scheduler().AdoptCurrentThread(); }
 
-  void UserCloses(sim::Process& process, std::function<void()> whileOpen = {}) {
+  void UserCloses(simhost::Process& process, std::function<void()> whileOpen = {}) {
     world.scheduler().Spawn([&process, whileOpen] {
-      sim::World& w = process.world();
-      w.scheduler().BlockUntil([&] { return process.windows().IsOpen(); }, sim::kForever);
+      simhost::World& w = process.world();
+      w.scheduler().BlockUntil([&] { return process.windows().IsOpen(); }, simhost::kForever);
       if (whileOpen) whileOpen();
       process.windows().PostCommand(IDCANCEL);
     });
   }
 
-  sim::World world;
+  simhost::World world;
 };
 
 TEST_F(StartupTest, RunsTheWindowModallyHoldingTheLockAndReleasesItAfter) {
-  sim::Process tool(world);
+  simhost::Process tool(world);
   bool lockHeldWhileOpen = false;
   UserCloses(tool, [&] { lockHeldWhileOpen = world.IsNameInUse(kSingleInstanceMutexName, 1); });
   CFWUpdateApp app;
@@ -45,17 +45,17 @@ TEST_F(StartupTest, ASecondCopyIsRefusedInTheConfiguredLanguage) {
   world.WriteTextFile(L"C:\\Tools\\FWUpdate\\Settings.ini", L"[Development]\nLANG_ID=1031\n");
   struct Case {
     const char* who;
-    sim::ProcessOptions options;
+    simhost::ProcessOptions options;
   };
   const Case cases[] = {
       {"same user", {}},
       {"another user, another session", {.session = 2, .user = L"other"}},
       {"another user without administrator rights", {.session = 3, .user = L"guest", .elevated = false}},
   };
-  sim::Process first(world);
+  simhost::Process first(world);
   first.host().kernel.CreateMutexW(nullptr, TRUE, kSingleInstanceMutexName);  // the first copy runs on
   for (const auto& c : cases) {
-    sim::Process second(world, c.options);
+    simhost::Process second(world, c.options);
     second.host().language.SetThreadUILanguage(0x0409);
     CFWUpdateApp app;
     app.Run(second.host());
@@ -83,7 +83,7 @@ TEST_F(StartupTest, TheDebugSwitchOpensTheConsole) {
       {L"\"C:\\Tools\\FWUpdate.exe\" " + std::wstring(400, L'x') + L" -d", true},  // past 259 characters
   };
   for (const auto& c : cases) {
-    sim::Process tool(world, {.commandLine = c.commandLine});
+    simhost::Process tool(world, {.commandLine = c.commandLine});
     UserCloses(tool);
     CFWUpdateApp app;
     app.Run(tool.host());
@@ -106,7 +106,7 @@ TEST_F(StartupTest, TheBuildNoticeIsTheConsolesFirstLine) {
       {L"", L"FWUpdate.exe -d", false},
   };
   for (const auto& c : cases) {
-    sim::Process tool(world, {.commandLine = c.commandLine});
+    simhost::Process tool(world, {.commandLine = c.commandLine});
     UserCloses(tool);
     CFWUpdateApp app(c.buildNotice);
     app.Run(tool.host());
@@ -117,9 +117,9 @@ TEST_F(StartupTest, TheBuildNoticeIsTheConsolesFirstLine) {
 }
 
 TEST_F(StartupTest, ARefusedCopyWithTheSwitchStillOpensItsConsole) {
-  sim::Process first(world);
+  simhost::Process first(world);
   first.host().kernel.CreateMutexW(nullptr, TRUE, kSingleInstanceMutexName);
-  sim::Process second(world, {.commandLine = L"FWUpdate.exe -d"});
+  simhost::Process second(world, {.commandLine = L"FWUpdate.exe -d"});
   CFWUpdateApp app;
   app.Run(second.host());
   EXPECT_TRUE(second.console().Visible());
@@ -128,7 +128,7 @@ TEST_F(StartupTest, ARefusedCopyWithTheSwitchStillOpensItsConsole) {
 
 TEST_F(StartupTest, TheMainThreadTakesTheConfiguredLanguageBeforeTheWindow) {
   world.WriteTextFile(L"C:\\Tools\\FWUpdate\\Settings.ini", L"[Development]\nLANG_ID=1031\n");
-  sim::Process tool(world);
+  simhost::Process tool(world);
   UserCloses(tool);
   CFWUpdateApp app;
   app.Run(tool.host());

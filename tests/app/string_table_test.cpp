@@ -7,8 +7,8 @@
 
 #include "app/text_format.h"
 #include "res/string_ids.h"
-#include "sim/process.h"
-#include "sim/string_tables.h"
+#include "simhost/process.h"
+#include "simhost/string_tables.h"
 
 namespace {
 
@@ -19,9 +19,9 @@ class StringTableTest : public testing::Test {
     return app::LoadStringById(process.host(), id);
   }
 
-  sim::World world;
+  simhost::World world;
   int windowThread = world.scheduler().AdoptCurrentThread();
-  sim::Process process{world};
+  simhost::Process process{world};
 };
 
 // The placeholders of a text in order: %s %d %u %%.
@@ -40,7 +40,7 @@ TEST_F(StringTableTest, EveryLanguageHasEveryIdWithTheEnglishPlaceholders) {
   const LANGID tables[] = {0x0001, 0x0004, 0x0404, 0x0005, 0x0409, 0x000C, 0x0007, 0x0021, 0x0010,
                            0x0012, 0x0015, 0x0016, 0x0019, 0x001B, 0x000A, 0x001E, 0x001F};
   std::set<LANGID> seen;
-  for (const auto& entry : sim::StringTables()) seen.insert(entry.language);
+  for (const auto& entry : simhost::StringTables()) seen.insert(entry.language);
   EXPECT_EQ(seen, std::set<LANGID>(std::begin(tables), std::end(tables)));
   for (const LANGID language : tables) {
     int translated = 0;

@@ -5,25 +5,25 @@
 #include <string>
 
 #include "harness.h"
-#include "sim/process.h"
-#include "sim/usbscan.h"
+#include "simhost/process.h"
+#include "simhost/usbscan.h"
 
 namespace {
 
 class SimMachine final : public conformance::IMachine {
  public:
-  explicit SimMachine(sim::World& world) : world_(world) {}
+  explicit SimMachine(simhost::World& world) : world_(world) {}
   ~SimMachine() override { EndMutexHolder(); }
   SimMachine(const SimMachine&) = delete;
   SimMachine& operator=(const SimMachine&) = delete;
 
   bool StartMutexHolder(const wchar_t* name) override {
-    holder_ = std::make_unique<sim::Process>(world_, sim::ProcessOptions{.modulePath = L"C:\\Tools\\holder.exe"});
+    holder_ = std::make_unique<simhost::Process>(world_, simhost::ProcessOptions{.modulePath = L"C:\\Tools\\holder.exe"});
     name_ = name;
     owns_ = false;
     quit_ = false;
     thread_ = holder_->host().kernel.CreateThread(nullptr, 0, &SimMachine::Hold, this, 0, nullptr);
-    sim::Scheduler& scheduler = world_.scheduler();
+    simhost::Scheduler& scheduler = world_.scheduler();
     return thread_ != nullptr && scheduler.BlockUntil([this] { return owns_; }, scheduler.Now() + kStartLimitMs);
   }
 
@@ -45,12 +45,12 @@ class SimMachine final : public conformance::IMachine {
   static DWORD WINAPI Hold(LPVOID self) {
     auto& machine = *static_cast<SimMachine*>(self);
     machine.owns_ = machine.holder_->host().kernel.CreateMutexW(nullptr, TRUE, machine.name_.c_str()) != nullptr;
-    machine.world_.scheduler().BlockUntil([&machine] { return machine.quit_; }, sim::kForever);
+    machine.world_.scheduler().BlockUntil([&machine] { return machine.quit_; }, simhost::kForever);
     return 0;
   }
 
-  sim::World& world_;
-  std::unique_ptr<sim::Process> holder_;
+  simhost::World& world_;
+  std::unique_ptr<simhost::Process> holder_;
   HANDLE thread_ = nullptr;
   std::wstring name_;
   bool owns_ = false;
@@ -60,7 +60,7 @@ class SimMachine final : public conformance::IMachine {
 }  // namespace
 
 int main() {
-  sim::World world;
+  simhost::World world;
   world.scheduler().AdoptCurrentThread();
   emu::Scenario scenario;
   scenario.faults.stageFaults.push_back(
@@ -69,7 +69,7 @@ int main() {
   world.usb().SetDriverTimeoutMs(conformance::kDriverTimeoutMs);
   int status = 1;
   {
-    sim::Process suite(world, {.modulePath = L"C:\\Tools\\conformance.exe"});
+    simhost::Process suite(world, {.modulePath = L"C:\\Tools\\conformance.exe"});
     SimMachine machine(world);
     conformance::Results results(false);
     conformance::Context context{suite.host(), machine, results, false};

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "sim/process.h"
+#include "simhost/process.h"
 #include "ui/fwupdate_dlg.h"
 
 namespace {
@@ -27,7 +27,7 @@ class DeviceEnumerationTest : public testing::Test {
   void SetUp() override { world.scheduler().AdoptCurrentThread(); }
 
   // Devices in enumeration order; instance n gets driver key {image class}\000n.
-  static void Install(sim::Process& process, const std::vector<Device>& devices) {
+  static void Install(simhost::Process& process, const std::vector<Device>& devices) {
     unsigned instance = 0;
     for (const auto& device : devices) {
       const std::wstring driverKey = L"{6BDD1FC6-810F-11D0-BEC7-08002BE2092F}\\000" + std::to_wstring(instance);
@@ -39,7 +39,7 @@ class DeviceEnumerationTest : public testing::Test {
     }
   }
 
-  sim::World world;
+  simhost::World world;
 };
 
 TEST_F(DeviceEnumerationTest, FindsTheFirstScannerWithAReadableName) {
@@ -72,7 +72,7 @@ TEST_F(DeviceEnumerationTest, FindsTheFirstScannerWithAReadableName) {
       {"no device", {}, false, kPrevious},
   };
   for (const auto& c : cases) {
-    sim::Process tool(world);
+    simhost::Process tool(world);
     Install(tool, c.devices);
     CFWUpdateDlg dialog(tool.host());
     kPrevious.copy(dialog.m_szFriendlyName, kPrevious.size());
@@ -84,7 +84,7 @@ TEST_F(DeviceEnumerationTest, FindsTheFirstScannerWithAReadableName) {
 }
 
 TEST_F(DeviceEnumerationTest, ReadsTheDriverKeyOfTheMatchingDevice) {
-  sim::Process tool(world);
+  simhost::Process tool(world);
   Install(tool, {{{L"USB\\VID_04A9&PID_0001"}, L"Other"}, {{kScanner}, L"Kavrel Tessaline"}});
   CFWUpdateDlg dialog(tool.host());
   ASSERT_TRUE(dialog.FindDeviceFriendlyName());
@@ -94,7 +94,7 @@ TEST_F(DeviceEnumerationTest, ReadsTheDriverKeyOfTheMatchingDevice) {
 }
 
 TEST_F(DeviceEnumerationTest, NoDeviceSetMeansNoName) {
-  sim::Process tool(world);
+  simhost::Process tool(world);
   Install(tool, {{{kScanner}, L"Kavrel Tessaline"}});
   tool.setup().FailClassDevs(ERROR_INVALID_PARAMETER);
   CFWUpdateDlg dialog(tool.host());
@@ -107,7 +107,7 @@ TEST_F(DeviceEnumerationTest, NoDeviceSetMeansNoName) {
 // A hardware-ID list longer than the part of the buffer offered to the query fails the query, and the zeroed
 // buffer matches nothing.
 TEST_F(DeviceEnumerationTest, AHardwareIdListLongerThanOfferedMatchesNothing) {
-  sim::Process tool(world);
+  simhost::Process tool(world);
   const std::wstring longId = kScanner + L"&" + std::wstring(120, L'X');
   Install(tool, {{{longId}, L"Long list"}});
   CFWUpdateDlg dialog(tool.host());
@@ -120,7 +120,7 @@ class ReadFriendlyNameTest : public DeviceEnumerationTest {
   static constexpr const wchar_t* kKey =
       L"SYSTEM\\CurrentControlSet\\Control\\Class\\{6BDD1FC6-810F-11D0-BEC7-08002BE2092F}\\0000";
 
-  static sim::RegistryValue Units(const std::wstring& units) {
+  static simhost::RegistryValue Units(const std::wstring& units) {
     std::vector<BYTE> data(units.size() * sizeof(WCHAR));
     std::memcpy(data.data(), units.data(), data.size());
     return {REG_SZ, data};
@@ -130,7 +130,7 @@ class ReadFriendlyNameTest : public DeviceEnumerationTest {
 TEST_F(ReadFriendlyNameTest, TextsEndInsideTheBuffer) {
   struct Case {
     const char* what;
-    sim::RegistryValue value;
+    simhost::RegistryValue value;
     bool read;
     std::wstring text;
   };
@@ -142,7 +142,7 @@ TEST_F(ReadFriendlyNameTest, TextsEndInsideTheBuffer) {
       {"256 characters and the NUL", Units(std::wstring(256, L'a') + L'\0'), false, L""},
   };
   for (const auto& c : cases) {
-    sim::Process tool(world);
+    simhost::Process tool(world);
     tool.setup().SetValue(kKey, L"FriendlyName", c.value);
     WCHAR buffer[kFriendlyNameChars + 8];
     std::wmemset(buffer, L'#', kFriendlyNameChars + 8);
@@ -156,7 +156,7 @@ TEST_F(ReadFriendlyNameTest, TextsEndInsideTheBuffer) {
 }
 
 TEST_F(ReadFriendlyNameTest, OtherKindsReadFourBytes) {
-  sim::Process tool(world);
+  simhost::Process tool(world);
   tool.setup().SetValue(kKey, L"FriendlyName", {REG_DWORD, {0x78, 0x56, 0x34, 0x12}});
   WCHAR buffer[kFriendlyNameChars] = {};
   ASSERT_TRUE(ReadFriendlyName(tool.host(), kKey, 0, buffer));
@@ -169,7 +169,7 @@ TEST_F(ReadFriendlyNameTest, OtherKindsReadFourBytes) {
 }
 
 TEST_F(ReadFriendlyNameTest, AMissingKeyOrValueIsNoName) {
-  sim::Process tool(world);
+  simhost::Process tool(world);
   tool.setup().AddKey(kKey);
   WCHAR buffer[kFriendlyNameChars] = {};
   EXPECT_FALSE(ReadFriendlyName(tool.host(), kKey, kFriendlyNameText, buffer)) << "no value";

@@ -41,7 +41,7 @@ struct FailureCase {
   const char* what;
   bool friendlyName;
   // Runs on the user's thread just before the search, after the first search of the window has ended.
-  std::function<void(sim::World&, emu::TessalineDevice&, sim::Process& quenby)> arrange;
+  std::function<void(simhost::World&, emu::TessalineDevice&, simhost::Process& quenby)> arrange;
   UINT text;
   const wchar_t* deviceName;
   const wchar_t* interfaceText;
@@ -59,7 +59,7 @@ TEST_P(DeviceStatusFailureTest, PostsItsTextClearsTheCheckMarkAndDisablesUpdate)
   const FailureCase& c = GetParam();
   Prepare(c.friendlyName);
   world.usb().AttachScanner(0, {});
-  sim::Process quenby(world, {.modulePath = L"C:\\Quenby\\Quenby.exe"});  // the Quenby application
+  simhost::Process quenby(world, {.modulePath = L"C:\\Quenby\\Quenby.exe"});  // the Quenby application
   Run([&](CFWUpdateDlg& dialog) {
     WaitForFirstSearch(dialog);
     dialog.ReleaseScanAppMutexes();  // so that this search has to take the Quenby lock itself
@@ -82,27 +82,27 @@ TEST_P(DeviceStatusFailureTest, PostsItsTextClearsTheCheckMarkAndDisablesUpdate)
     if (c.versionsLine != nullptr) {
       EXPECT_EQ(Count(lines, c.versionsLine), 1u) << testing::PrintToString(lines);
     }
-    EXPECT_EQ(world.usb().Count(sim::UsbCall::Write), c.commandsSent);
+    EXPECT_EQ(world.usb().Count(simhost::UsbCall::Write), c.commandsSent);
   });
 }
 
 INSTANTIATE_TEST_SUITE_P(
     EveryWay, DeviceStatusFailureTest,
     testing::Values(
-        FailureCase{"no_scanner", true, [](sim::World& w, emu::TessalineDevice&, sim::Process&) { w.usb().Detach(0); },
+        FailureCase{"no_scanner", true, [](simhost::World& w, emu::TessalineDevice&, simhost::Process&) { w.usb().Detach(0); },
                     IDS_DEVICE_NOT_FOUND, L"No Device", L"", L"[GetDeviceStatus]: Device not found...\n", nullptr, 0},
         // Without the name there is no lock to take, so nothing is asked of the scanner.
-        FailureCase{"no_friendly_name", false, [](sim::World&, emu::TessalineDevice&, sim::Process&) {}, IDS_QUENBY_IN_USE,
+        FailureCase{"no_friendly_name", false, [](simhost::World&, emu::TessalineDevice&, simhost::Process&) {}, IDS_QUENBY_IN_USE,
                     L"Kavrel Tessaline ()", L"USB", L"[GetDeviceStatus]: Quenby Mutex lock fail...\n", nullptr, 0},
         FailureCase{"quenby_in_use", true,
-                    [](sim::World&, emu::TessalineDevice&, sim::Process& quenby) {
+                    [](simhost::World&, emu::TessalineDevice&, simhost::Process& quenby) {
                       quenby.host().kernel.CreateMutexW(nullptr, TRUE, kQuenby.c_str());
                     },
                     IDS_QUENBY_IN_USE, L"Kavrel Tessaline ()", L"USB", L"[GetDeviceStatus]: Quenby Mutex lock fail...\n",
                     nullptr, 0},
         // The information read is sent all the same, and its versions are written.
         FailureCase{"identification_read_fails", true,
-                    [](sim::World&, emu::TessalineDevice& s, sim::Process&) {
+                    [](simhost::World&, emu::TessalineDevice& s, simhost::Process&) {
                       s.MutableScenario().faults.stageFaults.push_back(
                           {s.TransactionCount() + 1, 1, emu::Stage::Reply, emu::FaultKind::NoReply, 0});
                     },
@@ -111,7 +111,7 @@ INSTANTIATE_TEST_SUITE_P(
                     L"[GetDeviceStatus]: MB Ver: (0.60)/ Panel Ver:(1.05)\n", 2},
         // A good identification read does not make up for it; the versions are those of the zeroed reply.
         FailureCase{"information_read_fails", true,
-                    [](sim::World&, emu::TessalineDevice& s, sim::Process&) {
+                    [](simhost::World&, emu::TessalineDevice& s, simhost::Process&) {
                       s.MutableScenario().faults.stageFaults.push_back(
                           {s.TransactionCount() + 2, 1, emu::Stage::Reply, emu::FaultKind::NoReply, 0});
                     },

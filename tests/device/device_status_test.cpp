@@ -63,7 +63,7 @@ TEST_F(DeviceStatusTest, TheStateDecidesTextCheckMarkAndUpdateButton) {
       EXPECT_EQ(tool.windows().RowChecked(0), c.updatable) << c.what;
       EXPECT_EQ(tool.windows().IsEnabled(IDC_UPDATE), c.updatable) << c.what;
       // The direct path sends the status command only; the standard path both reads.
-      EXPECT_EQ(world.usb().Sizes(sim::UsbCall::Write, 0).size(), c.bcdDevice == 1 ? 1u : 2u) << c.what;
+      EXPECT_EQ(world.usb().Sizes(simhost::UsbCall::Write, 0).size(), c.bcdDevice == 1 ? 1u : 2u) << c.what;
     }
     EXPECT_EQ(Count(tool.console().Output(), L"[GetDeviceStatus]: Check device status incorrect (32769)...\n"), 1u);
     EXPECT_TRUE(world.IsNameInUse(kQuenby, 1));
@@ -88,7 +88,7 @@ TEST_F(DeviceStatusTest, AFailedIdentificationReadIsATransactionFailure) {
 
 TEST_F(DeviceStatusTest, TheQuenbyApplicationInUseBlocksTheSearch) {
   Attach();
-  sim::Process quenby(world, {.modulePath = L"C:\\Quenby\\Quenby.exe"});
+  simhost::Process quenby(world, {.modulePath = L"C:\\Quenby\\Quenby.exe"});
   quenby.host().kernel.CreateMutexW(nullptr, TRUE, kQuenby.c_str());
   Run([&](CFWUpdateDlg& dialog) {
     WaitForFirstSearch(dialog);
@@ -108,7 +108,7 @@ TEST_F(DeviceStatusTest, ASearchWhileTheServiceIsStoppingDefersToTheStopThread) 
     Press(IDC_SEARCH_DEVICE);
     WaitFor([&] { return tool.windows().IsEnabled(IDC_SEARCH_DEVICE); });
     EXPECT_EQ(tool.windows().ControlText(IDC_STATUS), Text(IDS_CLOSE_WIA));
-    EXPECT_EQ(world.usb().Count(sim::UsbCall::Write), 0u);  // no command before the service is stopped
+    EXPECT_EQ(world.usb().Count(simhost::UsbCall::Write), 0u);  // no command before the service is stopped
     WaitForFirstSearch(dialog);
     EXPECT_EQ(tool.windows().ControlText(IDC_STATUS), L"Ready");
     EXPECT_TRUE(tool.windows().IsEnabled(IDC_UPDATE));
@@ -140,7 +140,7 @@ TEST_F(DeviceStatusTest, CloseDuringTheStopMeansNoSearch) {
     Press(IDCANCEL);
     WaitFor([&] { return !tool.windows().IsOpen(); }, 200000);
   });
-  EXPECT_EQ(world.usb().Count(sim::UsbCall::Open), 0u);
+  EXPECT_EQ(world.usb().Count(simhost::UsbCall::Open), 0u);
   ExpectServiceGivenBack();
 }
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "res/resource.h"
-#include "sim/process.h"
-#include "sim/usbscan.h"
+#include "simhost/process.h"
+#include "simhost/usbscan.h"
 #include "ui/fwupdate_dlg.h"
 
 namespace {
@@ -16,15 +16,15 @@ namespace {
 // Runs the window with a user who presses Update the moment it is enabled and Close once the update is over;
 // the scheduler's seed decides who goes first. The status texts the window showed.
 std::vector<std::wstring> PressUpdateAtOnce(uint64_t seed) {
-  sim::World world(seed);
+  simhost::World world(seed);
   world.scheduler().AdoptCurrentThread();
-  sim::Process tool(world);
+  simhost::Process tool(world);
   tool.setup().AddImageDevice({L"USB\\VID_1209&PID_0001&REV_0100"}, 0, L"Scanner A");
   world.usb().AttachScanner(0, {});
-  sim::Windows& windows = tool.windows();
+  simhost::Windows& windows = tool.windows();
   CFWUpdateDlg dialog(tool.host());
   world.scheduler().Spawn([&] {
-    sim::Scheduler& scheduler = world.scheduler();
+    simhost::Scheduler& scheduler = world.scheduler();
     scheduler.BlockUntil([&] { return windows.IsOpen() && windows.IsEnabled(IDC_UPDATE); }, 200000);
     windows.PostCommand(IDC_UPDATE);
     scheduler.Sleep(1);

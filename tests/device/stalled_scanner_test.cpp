@@ -25,7 +25,7 @@ TEST_F(StalledScannerTest, SearchDeviceHoldsTheWindowForTheDriversTimeOutThenSho
   const struct {
     const char* name;
     uint64_t driverTimeoutMs;
-  } cases[] = {{"usbscan's default", sim::kUsbscanDefaultTimeoutMs}, {"a driver set to 30 s", 30000}};
+  } cases[] = {{"usbscan's default", simhost::kUsbscanDefaultTimeoutMs}, {"a driver set to 30 s", 30000}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     Attach();
@@ -58,8 +58,8 @@ TEST_F(StalledScannerTest, AnUpdateWhoseTransactionGetsNoAnswerFailsAfterTheDriv
     StallFromNowOn();  // the update's device information read is its first transaction
     const uint64_t pressed = world.scheduler().Now();
     UpdateAndWait(dialog);
-    EXPECT_GE(world.scheduler().Now() - pressed, sim::kUsbscanDefaultTimeoutMs);
-    EXPECT_LT(world.scheduler().Now() - pressed, sim::kUsbscanDefaultTimeoutMs + 10000);
+    EXPECT_GE(world.scheduler().Now() - pressed, simhost::kUsbscanDefaultTimeoutMs);
+    EXPECT_LT(world.scheduler().Now() - pressed, simhost::kUsbscanDefaultTimeoutMs + 10000);
     EXPECT_EQ(tool.windows().ControlText(IDC_STATUS),
               text::Format(Text(IDS_UPDATE_FAILED), Text(IDS_CHECK_STATUS_ERROR)));
     ExpectServiceGivenBack();

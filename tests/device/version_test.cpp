@@ -5,7 +5,7 @@
 #include <cstring>
 #include <memory>
 
-#include "sim/process.h"
+#include "simhost/process.h"
 
 namespace {
 
@@ -81,8 +81,8 @@ class Utf8ToTextTest : public testing::Test {
     return Utf8ToText(tool.host(), block.get());
   }
 
-  sim::World world;
-  sim::Process tool{world};
+  simhost::World world;
+  simhost::Process tool{world};
 };
 
 TEST_F(Utf8ToTextTest, DecodesAsWindowsDoes) {
@@ -132,9 +132,9 @@ TEST_F(Utf8ToTextTest, AsksForTheSizeThenConverts) {
 }
 
 TEST(Utf8Decoder, SizeQueryCountsTheNulAndASmallBufferFails) {
-  sim::World world;
+  simhost::World world;
   world.scheduler().AdoptCurrentThread();
-  sim::Process tool(world);
+  simhost::Process tool(world);
   plat::ICodePage& codePage = tool.host().codePage;
   EXPECT_EQ(codePage.MultiByteToWideChar(CP_UTF8, 0, "ab", -1, nullptr, 0), 3);
   EXPECT_EQ(codePage.MultiByteToWideChar(CP_UTF8, 0, "ab", 2, nullptr, 0), 2);

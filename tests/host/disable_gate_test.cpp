@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "host/disable_gate.h"
-#include "sim/process.h"
+#include "simhost/process.h"
 
 namespace {
 
@@ -10,8 +10,8 @@ class DisableGateTest : public testing::Test {
  protected:
   void SetUp() override { world.scheduler().AdoptCurrentThread(); }
 
-  sim::World world;
-  sim::Process tool{world};
+  simhost::World world;
+  simhost::Process tool{world};
   DisableGate gate;
 };
 

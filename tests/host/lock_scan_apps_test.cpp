@@ -8,7 +8,7 @@
 #include "app/string_table.h"
 #include "res/resource.h"
 #include "res/string_ids.h"
-#include "sim/process.h"
+#include "simhost/process.h"
 #include "ui/fwupdate_dlg.h"
 
 namespace {
@@ -23,7 +23,7 @@ class LockScanAppsTest : public testing::Test {
  protected:
   void SetUp() override { world.scheduler().AdoptCurrentThread(); }
 
-  void Run(sim::Process& process, const std::function<void(CFWUpdateDlg&)>& user) {
+  void Run(simhost::Process& process, const std::function<void(CFWUpdateDlg&)>& user) {
     CFWUpdateDlg dialog(process.host());
     world.scheduler().Spawn([&] {
       world.scheduler().BlockUntil([&] { return process.windows().IsOpen(); }, world.scheduler().Now() + 10000);
@@ -33,12 +33,12 @@ class LockScanAppsTest : public testing::Test {
     });
     dialog.DoModal();
   }
-  std::wstring Text(sim::Process& process, UINT id) {
+  std::wstring Text(simhost::Process& process, UINT id) {
     process.host().language.SetThreadUILanguage(0x0409);
     return app::LoadStringById(process.host(), id);
   }
 
-  sim::World world;
+  simhost::World world;
 };
 
 TEST_F(LockScanAppsTest, TakesAllThreeOrPostsWhyNot) {
@@ -61,9 +61,9 @@ TEST_F(LockScanAppsTest, TakesAllThreeOrPostsWhyNot) {
       {"Quenby already ours", true, {}, true, true, std::nullopt, {true, true, true}, 0},
   };
   for (const auto& c : cases) {
-    sim::Process tool(world);
+    simhost::Process tool(world);
     if (c.scanner) tool.setup().AddImageDevice({L"USB\\VID_1209&PID_0001&REV_0100"}, 0, L"Scanner A");
-    sim::Process other(world, {.user = L"other"});  // same session: its GUID name is in our namespace
+    simhost::Process other(world, {.user = L"other"});  // same session: its GUID name is in our namespace
     for (const auto& name : c.heldElsewhere) other.host().kernel.CreateMutexW(nullptr, TRUE, name.c_str());
     Run(tool, [&](CFWUpdateDlg& dialog) {
       HANDLE quenby = nullptr;
@@ -100,9 +100,9 @@ TEST_F(LockScanAppsTest, TakesAllThreeOrPostsWhyNot) {
 
 // With the EXT_APP lock taken elsewhere, no GUID or Quenby lock is even tried.
 TEST_F(LockScanAppsTest, AnExtAppLockHeldElsewhereStopsBeforeTheOthers) {
-  sim::Process tool(world);
+  simhost::Process tool(world);
   tool.setup().AddImageDevice({L"USB\\VID_1209&PID_0001&REV_0100"}, 0, L"Scanner A");
-  sim::Process other(world, {.user = L"other"});
+  simhost::Process other(world, {.user = L"other"});
   other.host().kernel.CreateMutexW(nullptr, TRUE, kScanExt.c_str());
   Run(tool, [&](CFWUpdateDlg& dialog) {
     EXPECT_FALSE(dialog.LockScanApps());

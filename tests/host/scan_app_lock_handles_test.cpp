@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "sim/process.h"
+#include "simhost/process.h"
 #include "ui/fwupdate_dlg.h"
 
 namespace {
@@ -12,8 +12,8 @@ class ScanAppLockHandlesTest : public testing::Test {
  protected:
   void SetUp() override { world.scheduler().AdoptCurrentThread(); }
 
-  sim::World world;
-  sim::Process tool{world};
+  simhost::World world;
+  simhost::Process tool{world};
 };
 
 TEST_F(ScanAppLockHandlesTest, EveryLockHandleIsInheritable) {

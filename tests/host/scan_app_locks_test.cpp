@@ -7,8 +7,8 @@
 #include "app/string_table.h"
 #include "res/resource.h"
 #include "res/string_ids.h"
-#include "sim/kernel.h"
-#include "sim/process.h"
+#include "simhost/kernel.h"
+#include "simhost/process.h"
 #include "ui/fwupdate_dlg.h"
 
 namespace {
@@ -32,8 +32,8 @@ class ScanAppLocksTest : public testing::Test {
   bool InUse(const std::wstring& name, int session = kSession) { return world.IsNameInUse(name, session); }
   uint64_t Now() { return world.scheduler().Now(); }
 
-  sim::World world;
-  sim::Process tool{world};
+  simhost::World world;
+  simhost::Process tool{world};
 };
 
 TEST_F(ScanAppLocksTest, EachKindCreatesItsNameOpenToEveryone) {
@@ -55,7 +55,7 @@ TEST_F(ScanAppLocksTest, EachKindCreatesItsNameOpenToEveryone) {
     EXPECT_EQ(Now(), start) << "kind " << c.kind << ": obtained at the first attempt";
     EXPECT_TRUE(InUse(c.name)) << testing::PrintToString(c.name);
     EXPECT_EQ(InUse(c.name, 2), !c.local) << testing::PrintToString(c.name) << " seen from another session";
-    const auto mutex = std::dynamic_pointer_cast<sim::MutexObject>(world.FindNamed(c.name, kSession));
+    const auto mutex = std::dynamic_pointer_cast<simhost::MutexObject>(world.FindNamed(c.name, kSession));
     ASSERT_NE(mutex, nullptr) << "kind " << c.kind;
     EXPECT_TRUE(mutex->openToEveryone) << "kind " << c.kind << ": created with no DACL";
   }
@@ -65,7 +65,7 @@ TEST_F(ScanAppLocksTest, EachKindCreatesItsNameOpenToEveryone) {
   EXPECT_EQ(tool.OpenHandles(), 3u);
 
   // A user without administrator rights in another session still sees the names as taken.
-  sim::Process guest(world, {.session = 2, .user = L"guest", .elevated = false});
+  simhost::Process guest(world, {.session = 2, .user = L"guest", .elevated = false});
   const HANDLE seen = guest.host().kernel.CreateMutexW(nullptr, TRUE, (kScanExt + L"Scanner A").c_str());
   EXPECT_NE(seen, nullptr);
   EXPECT_EQ(guest.host().kernel.GetLastError(), ERROR_ALREADY_EXISTS);
@@ -89,14 +89,14 @@ TEST_F(ScanAppLocksTest, OtherKindsAreRefusedAtOnce) {
 TEST_F(ScanAppLocksTest, ANameTakenElsewhereIsRefusedAfterThreeAttempts) {
   struct Case {
     const char* what;
-    sim::ProcessOptions other;
+    simhost::ProcessOptions other;
   };
   const Case cases[] = {
       {"another administrator: the name exists", {.session = 2, .user = L"other"}},
       {"a user whose object denies us: creation fails", {.session = 3, .user = L"guest", .elevated = false}},
   };
   for (const auto& c : cases) {
-    sim::Process other(world, c.other);
+    simhost::Process other(world, c.other);
     const std::wstring name = kScanExt + L"Scanner A";
     const HANDLE held = other.host().kernel.CreateMutexW(nullptr, TRUE, name.c_str());
     ASSERT_NE(held, nullptr) << c.what;
@@ -115,7 +115,7 @@ TEST_F(ScanAppLocksTest, ANameTakenElsewhereIsRefusedAfterThreeAttempts) {
 }
 
 TEST_F(ScanAppLocksTest, ANameReleasedDuringTheSecondPauseIsObtainedAtTheThirdAttempt) {
-  sim::Process other(world, {.session = 2, .user = L"other"});
+  simhost::Process other(world, {.session = 2, .user = L"other"});
   const HANDLE held = other.host().kernel.CreateMutexW(nullptr, TRUE, (kQuenby + L"Scanner A").c_str());
   bool goneWithItsOwner = false;
   world.scheduler().Spawn([&] {
@@ -218,7 +218,7 @@ namespace {
 TEST_F(ScanAppLocksTest, AfterTheWindowHasGoneNoNameIsHandedOverAndNoLockTaken) {
   CFWUpdateDlg dialog(tool.host());
   world.scheduler().Spawn([&] {
-    world.scheduler().BlockUntil([&] { return tool.windows().IsOpen(); }, sim::kForever);
+    world.scheduler().BlockUntil([&] { return tool.windows().IsOpen(); }, simhost::kForever);
     tool.windows().PostCommand(IDCANCEL);
   });
   dialog.DoModal();

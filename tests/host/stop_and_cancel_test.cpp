@@ -8,7 +8,7 @@ namespace {
 
 class StopAndCancelTest : public WindowTest {
  protected:
-  sim::SimService& Stisvc() { return tool.services().Service(L"stisvc"); }
+  simhost::SimService& Stisvc() { return tool.services().Service(L"stisvc"); }
   bool StopThreadEnded(CFWUpdateDlg& dialog) {
     const HANDLE thread = dialog.m_hStopThread.Load();
     DWORD code = 0;
@@ -116,20 +116,20 @@ TEST_F(StopAndCancelTest, CloseWithTheServiceRunningStartsNothing) {
 TEST_F(StopAndCancelTest, AServiceThatCannotStartIsReportedAndTheWindowStillCloses) {
   struct Case {
     const char* what;
-    std::function<void(sim::SimService&)> arrange;
+    std::function<void(simhost::SimService&)> arrange;
   };
   const Case cases[] = {
-      {"the start is refused", [](sim::SimService& s) { s.startError = ERROR_ACCESS_DENIED; }},
-      {"the start never completes", [](sim::SimService& s) { s.startTakesMs.reset(); }},
-      {"the start type cannot be changed", [](sim::SimService& s) { s.changeConfigError = ERROR_ACCESS_DENIED; }},
+      {"the start is refused", [](simhost::SimService& s) { s.startError = ERROR_ACCESS_DENIED; }},
+      {"the start never completes", [](simhost::SimService& s) { s.startTakesMs.reset(); }},
+      {"the start type cannot be changed", [](simhost::SimService& s) { s.changeConfigError = ERROR_ACCESS_DENIED; }},
   };
   for (const auto& c : cases) {
-    sim::Process copy(world);
+    simhost::Process copy(world);
     copy.services().Service(L"stisvc").stopTakesMs = 1000;
     {
       CFWUpdateDlg dialog(copy.host());
       world.scheduler().Spawn([&] {
-        world.scheduler().BlockUntil([&] { return copy.windows().IsOpen(); }, sim::kForever);
+        world.scheduler().BlockUntil([&] { return copy.windows().IsOpen(); }, simhost::kForever);
         world.scheduler().Sleep(5000);
         c.arrange(copy.services().Service(L"stisvc"));
         copy.windows().PostCommand(IDCANCEL);

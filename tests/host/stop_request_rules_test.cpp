@@ -9,7 +9,7 @@ namespace {
 
 class StopRequestRulesTest : public WindowTest {
  protected:
-  sim::SimService& Stisvc() { return tool.services().Service(L"stisvc"); }
+  simhost::SimService& Stisvc() { return tool.services().Service(L"stisvc"); }
 };
 
 // Whether the service is stopped or running again, an unreadable exit code is reported with 226 and the

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "res/resource.h"
-#include "sim/usbscan.h"
+#include "simhost/usbscan.h"
 #include "support/scanner_fixture.h"
 
 namespace {
@@ -20,7 +20,7 @@ TEST_F(ThreadHandleWaitsTest, CloseDuringTheFirstSearchWhileAnotherProgramStarts
   Run([&](CFWUpdateDlg&) {
     // The stop thread has stopped and disabled the service, and its search has opened the scanner.
     ASSERT_TRUE(WaitFor(
-        [&] { return Stisvc().startType == SERVICE_DISABLED && world.usb().Count(sim::UsbCall::Open) > 0; }, 70000));
+        [&] { return Stisvc().startType == SERVICE_DISABLED && world.usb().Count(simhost::UsbCall::Open) > 0; }, 70000));
     // Before the search asks about the service, another program starts it, and the user presses Close.
     Stisvc().startType = SERVICE_AUTO_START;
     Stisvc().state = SERVICE_RUNNING;
@@ -33,7 +33,7 @@ TEST_F(ThreadHandleWaitsTest, CloseDuringTheFirstSearchWhileAnotherProgramStarts
 }
 
 DWORD WINAPI EndsAfterFiveSeconds(LPVOID parameter) {
-  static_cast<sim::Process*>(parameter)->host().time.Sleep(5000);
+  static_cast<simhost::Process*>(parameter)->host().time.Sleep(5000);
   return 0;
 }
 
@@ -54,15 +54,15 @@ TEST_F(ThreadHandleWaitsTest, AHandleStaysInItsMemberUntilItsWaitIsOver) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    sim::Process copy(world);
+    simhost::Process copy(world);
     copy.services().Service(L"stisvc").stopTakesMs = 1000;
     {
       CFWUpdateDlg dialog(copy.host());
       bool heldDuringTheWait = false;
       bool emptiedAfter = false;
       world.scheduler().Spawn([&] {
-        sim::Scheduler& scheduler = world.scheduler();
-        scheduler.BlockUntil([&] { return copy.windows().IsOpen(); }, sim::kForever);
+        simhost::Scheduler& scheduler = world.scheduler();
+        scheduler.BlockUntil([&] { return copy.windows().IsOpen(); }, simhost::kForever);
         scheduler.Sleep(70000);  // the first stop thread and its search are over
         const HANDLE thread = copy.host().kernel.CreateThread(nullptr, 0, &EndsAfterFiveSeconds, &copy, 0, nullptr);
         c.member(dialog).Reset(thread);  // a stop thread still held there is closed

@@ -4,7 +4,7 @@
 
 #include <optional>
 
-#include "sim/process.h"
+#include "simhost/process.h"
 
 namespace {
 
@@ -12,7 +12,7 @@ class WiaControlTest : public testing::Test {
  protected:
   void SetUp() override { world.scheduler().AdoptCurrentThread(); }
 
-  sim::SimService& Stisvc() { return tool.services().Service(L"stisvc"); }
+  simhost::SimService& Stisvc() { return tool.services().Service(L"stisvc"); }
   uint64_t Now() { return world.scheduler().Now(); }
   // Nothing of the service manager or its configuration buffers is left behind.
   void ExpectNothingLeft(const char* what) {
@@ -20,8 +20,8 @@ class WiaControlTest : public testing::Test {
     EXPECT_EQ(tool.services().LiveAllocations(), 0u) << what;
   }
 
-  sim::World world;
-  sim::Process tool{world};
+  simhost::World world;
+  simhost::Process tool{world};
 };
 
 TEST_F(WiaControlTest, AServiceAlreadyStoppedAndDisabledGetsNoStopControl) {
@@ -59,10 +59,10 @@ TEST_F(WiaControlTest, StopWaitsForTheServiceWithinSixtySeconds) {
       {"start pending: no stop control", SERVICE_START_PENDING, 2000, 1000, 0, true, 0, 20, 0},
   };
   for (const auto& c : cases) {
-    sim::Process process(world);
-    sim::SimService& service = process.services().Service(L"stisvc");
+    simhost::Process process(world);
+    simhost::SimService& service = process.services().Service(L"stisvc");
     service.state = c.state;
-    service.transitionAt = sim::kForever;
+    service.transitionAt = simhost::kForever;
     service.targetState = SERVICE_RUNNING;
     service.startType = SERVICE_DEMAND_START;
     service.stopTakesMs = c.stopTakesMs;
@@ -137,8 +137,8 @@ TEST_F(WiaControlTest, StartWaitsAtMostSixtySecondsForTheServiceToRun) {
       {"refuses to start", 1000, 2000, false, ERROR_ACCESS_DENIED, false, SERVICE_STOPPED, 0, 20},
   };
   for (const auto& c : cases) {
-    sim::Process process(world);
-    sim::SimService& service = process.services().Service(L"stisvc");
+    simhost::Process process(world);
+    simhost::SimService& service = process.services().Service(L"stisvc");
     service.state = SERVICE_STOPPED;
     service.startType = SERVICE_DISABLED;
     service.startTakesMs = c.startTakesMs;
@@ -192,7 +192,7 @@ TEST_F(WiaControlTest, IsRunningAloneOpensWithTheRightsOfARunningTest) {
   const Case cases[] = {{SERVICE_RUNNING, true}, {SERVICE_STOPPED, false}, {SERVICE_STOP_PENDING, false}};
   for (const auto& c : cases) {
     Stisvc().state = c.state;
-    Stisvc().transitionAt = sim::kForever;
+    Stisvc().transitionAt = simhost::kForever;
     CWIAControl wia(tool.host());
     EXPECT_EQ(wia.IsRunning() != FALSE, c.running) << "state " << c.state;
     EXPECT_EQ(tool.services().LastManagerAccess(), static_cast<DWORD>(GENERIC_EXECUTE));
@@ -216,8 +216,8 @@ TEST_F(WiaControlTest, DeadlinesHoldAcrossTheTickCountWrap) {
   for (const auto& c : cases) {
     // The tick count wraps half a second into the stop.
     world.SetTickBase(static_cast<DWORD>(0u - 500u - static_cast<DWORD>(Now())));
-    sim::Process process(world);
-    sim::SimService& service = process.services().Service(L"stisvc");
+    simhost::Process process(world);
+    simhost::SimService& service = process.services().Service(L"stisvc");
     service.stopTakesMs = c.stopTakesMs;
     const uint64_t start = Now();
     CWIAControl wia(process.host());
@@ -227,7 +227,7 @@ TEST_F(WiaControlTest, DeadlinesHoldAcrossTheTickCountWrap) {
     EXPECT_LE(took, c.maxMs) << c.what;
     EXPECT_LT(world.TickCount(), 0x80000000u) << c.what << ": the tick count did wrap";
   }
-  sim::SimService& service = Stisvc();
+  simhost::SimService& service = Stisvc();
   service.state = SERVICE_STOPPED;
   service.startTakesMs = std::nullopt;
   world.SetTickBase(static_cast<DWORD>(0u - 500u - static_cast<DWORD>(Now())));

@@ -12,8 +12,8 @@
 
 namespace {
 
-using sim::UsbCall;
-using sim::UsbFault;
+using simhost::UsbCall;
+using simhost::UsbFault;
 
 struct Request {
   UsbCall call;
@@ -153,9 +153,9 @@ TEST_F(TransactionTest, OneUsbErrorLinePerFailingPhase) {
   std::vector<uint8_t> data(13633428);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    sim::World machine;
+    simhost::World machine;
     machine.scheduler().AdoptCurrentThread();
-    sim::Process process(machine);
+    simhost::Process process(machine);
     if (c.failingRequest != 0) {
       machine.usb().AttachScanner(0);
       UsbFault fault = fails;
@@ -197,7 +197,7 @@ TEST_F(TransactionTest, AReplyThatNeverComesHoldsTheCallUntilTheDriversTimeOut) 
     emu::Scenario scenario;
     scenario.faults.stageFaults.push_back({.transaction = 1, .stage = emu::Stage::Reply, .kind = emu::FaultKind::NoReply});
     usb().AttachScanner(0, scenario);
-    usb().SetDriverTimeoutMs(c.driverTimeoutMs.value_or(sim::kUsbscanDefaultTimeoutMs));
+    usb().SetDriverTimeoutMs(c.driverTimeoutMs.value_or(simhost::kUsbscanDefaultTimeoutMs));
     const size_t printed = Console().size();
     const DWORD start = Now();
     EXPECT_FALSE(Run(proto::DeviceStatus()));

@@ -7,7 +7,7 @@
 
 namespace {
 
-using sim::SocketCall;
+using simhost::SocketCall;
 
 using DeviceChannelTest = LinkTest;
 
@@ -63,8 +63,8 @@ TEST_F(DeviceChannelTest, OnUsbTheDataMovesIgnoreTheTraceSwitch) {
   EXPECT_TRUE(channel.SendData(data, sizeof data, trace.Path(), 1));
   EXPECT_TRUE(channel.ReceiveData(data, sizeof data, trace.Path(), 1));
   EXPECT_FALSE(trace.Exists());
-  EXPECT_EQ(usb().Sizes(sim::UsbCall::Write, 0), std::vector<DWORD>{64});
-  EXPECT_EQ(usb().Sizes(sim::UsbCall::Read, 0), std::vector<DWORD>{64});
+  EXPECT_EQ(usb().Sizes(simhost::UsbCall::Write, 0), std::vector<DWORD>{64});
+  EXPECT_EQ(usb().Sizes(simhost::UsbCall::Read, 0), std::vector<DWORD>{64});
   channel.Close();
   ExpectNothingLeft();
 }

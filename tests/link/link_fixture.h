@@ -5,15 +5,15 @@
 
 #include <string>
 
-#include "sim/process.h"
-#include "sim/usbscan.h"
+#include "simhost/process.h"
+#include "simhost/usbscan.h"
 
 class LinkTest : public testing::Test {
  protected:
   LinkTest() { world.scheduler().AdoptCurrentThread(); }
 
   plat::Host& host() { return tool.host(); }
-  sim::UsbBus& usb() { return world.usb(); }
+  simhost::UsbBus& usb() { return world.usb(); }
   const std::wstring& Console() { return tool.console().Output(); }
   DWORD Now() { return tool.host().time.GetTickCount(); }
 
@@ -32,6 +32,6 @@ class LinkTest : public testing::Test {
     EXPECT_EQ(tool.OpenHandles(), 0u);
   }
 
-  sim::World world;
-  sim::Process tool{world};
+  simhost::World world;
+  simhost::Process tool{world};
 };

@@ -20,7 +20,7 @@
 
 namespace {
 
-using sim::SocketCall;
+using simhost::SocketCall;
 
 constexpr std::array<BYTE, 4> kLoopback = {127, 0, 0, 1};
 constexpr uint16_t kDevicePort = 5566;
@@ -70,7 +70,7 @@ TEST_F(SocketLinkTest, EachCommandOverTcp) {
   EXPECT_EQ(tool.sockets().Startups(), 4);
   ExpectSocketsBalanced();
   ASSERT_EQ(tool.sockets().Connects().size(), 4u);
-  for (const sim::ConnectAttempt& attempt : tool.sockets().Connects()) {
+  for (const simhost::ConnectAttempt& attempt : tool.sockets().Connects()) {
     EXPECT_EQ(attempt.address, kLoopback);
     EXPECT_EQ(attempt.port, kDevicePort);
   }
@@ -127,7 +127,7 @@ TEST_F(SocketLinkTest, AddressTextsAreReadAsTheLinkReadsThem) {
     const size_t before = tool.sockets().Connects().size();
     EXPECT_FALSE(RunCommandTransaction(host(), c.text, block.data(), nullptr, nullptr, reply.data(), 32));
     ASSERT_EQ(tool.sockets().Connects().size(), before + 1);
-    const sim::ConnectAttempt& attempt = tool.sockets().Connects().back();
+    const simhost::ConnectAttempt& attempt = tool.sockets().Connects().back();
     EXPECT_EQ(attempt.address, c.address);
     EXPECT_EQ(attempt.port, kDevicePort);
     EXPECT_FALSE(attempt.routed);

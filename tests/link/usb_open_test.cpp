@@ -8,7 +8,7 @@
 
 namespace {
 
-using sim::UsbCall;
+using simhost::UsbCall;
 
 class UsbOpenTest : public LinkTest {
  protected:
@@ -43,7 +43,7 @@ TEST_F(UsbOpenTest, OpensForSharedReadingAndWritingWithoutTheOverlappedFlag) {
   usb().AttachScanner(0);
   CDeviceChannel channel(host());
   ASSERT_TRUE(channel.OpenUsb());
-  const sim::UsbRequest& open = usb().Log().front();
+  const simhost::UsbRequest& open = usb().Log().front();
   EXPECT_EQ(open.access, GENERIC_READ | GENERIC_WRITE);
   EXPECT_EQ(open.share, FILE_SHARE_READ | FILE_SHARE_WRITE);
   EXPECT_EQ(open.disposition, static_cast<DWORD>(OPEN_EXISTING));
@@ -56,14 +56,14 @@ TEST_F(UsbOpenTest, OpensForSharedReadingAndWritingWithoutTheOverlappedFlag) {
 TEST_F(UsbOpenTest, WhichIndexIsUsed) {
   struct Case {
     const char* name;
-    std::function<void(sim::UsbBus&)> attach;
+    std::function<void(simhost::UsbBus&)> attach;
     bool found;
     size_t opens;         // names tried
     int usedIndex;        // -1: none
     std::wstring console;
   };
   const auto scannerAt = [](int index, WORD bcd) {
-    return [index, bcd](sim::UsbBus& bus) {
+    return [index, bcd](simhost::UsbBus& bus) {
       emu::Scenario scenario;
       scenario.bcdDevice = bcd;
       bus.AttachScanner(index, scenario);
@@ -73,7 +73,7 @@ TEST_F(UsbOpenTest, WhichIndexIsUsed) {
       {"scanner at 0", scannerAt(0, 0x0100), true, 1, 0, L""},
       {"scanner at 255", scannerAt(255, 0x0100), true, 256, 255, L""},
       {"other vendors first",
-       [&](sim::UsbBus& bus) {
+       [&](simhost::UsbBus& bus) {
          bus.AttachOther(0, 0x04B8, 0x0001);  // another vendor
          bus.AttachOther(1, 0x1209, 0x0002);  // same vendor, another product
          bus.AttachOther(2, 0x1208, 0x0001);  // another vendor, same product id
@@ -81,7 +81,7 @@ TEST_F(UsbOpenTest, WhichIndexIsUsed) {
        },
        true, 4, 3, L""},
       {"a descriptor that fails, then the scanner",
-       [&](sim::UsbBus& bus) {
+       [&](simhost::UsbBus& bus) {
          bus.AttachOther(0, 0x1209, 0x0001).SetDescriptorFails(true);
          emu::Scenario broken;
          broken.faults.descriptorFails = true;
@@ -89,18 +89,18 @@ TEST_F(UsbOpenTest, WhichIndexIsUsed) {
          scannerAt(2, 0x0100)(bus);
        },
        true, 3, 2, L"Get device descriptor error!!\n\nGet device descriptor error!!\n\n"},
-      {"two scanners: the lower index", [&](sim::UsbBus& bus) {
+      {"two scanners: the lower index", [&](simhost::UsbBus& bus) {
          scannerAt(9, 0x0200)(bus);
          scannerAt(4, 0x0100)(bus);
        },
        true, 5, 4, L""},
-      {"only others", [&](sim::UsbBus& bus) { bus.AttachOther(7, 0x04B8, 0x0001); }, false, 256, -1, L""},
+      {"only others", [&](simhost::UsbBus& bus) { bus.AttachOther(7, 0x04B8, 0x0001); }, false, 256, -1, L""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    sim::World machine;
+    simhost::World machine;
     machine.scheduler().AdoptCurrentThread();
-    sim::Process process(machine);
+    simhost::Process process(machine);
     c.attach(machine.usb());
     CDeviceChannel channel(process.host());
     channel.m_strError = L"unchanged";
@@ -114,7 +114,7 @@ TEST_F(UsbOpenTest, WhichIndexIsUsed) {
     if (c.found) {
       EXPECT_EQ(channel.m_strError, L"unchanged");  // a successful open leaves it as it was
       EXPECT_EQ(machine.usb().OpenHandles(), 1u) << "only the scanner's handle stays open";
-      const std::shared_ptr<sim::UsbDevice> used = machine.usb().Shared(c.usedIndex);
+      const std::shared_ptr<simhost::UsbDevice> used = machine.usb().Shared(c.usedIndex);
       ASSERT_NE(used, nullptr);
       EXPECT_EQ(channel.m_wBcdDevice, used->Identity().bcdDevice);
       EXPECT_TRUE(channel.m_hDevice.IsValid()) << channel.m_hDevice.Get();

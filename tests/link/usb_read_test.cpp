@@ -9,8 +9,8 @@
 
 namespace {
 
-using sim::UsbCall;
-using sim::UsbFault;
+using simhost::UsbCall;
+using simhost::UsbFault;
 
 class UsbReadTest : public LinkTest {
  protected:
@@ -108,14 +108,14 @@ TEST_F(UsbReadTest, EmptyReadsBetweenDataDoNotCount) {
 TEST_F(UsbReadTest, AGivenUpRequestIsCancelledAndAwaitedBeforeItsRecordGoesAway) {
   // The cancelled request takes 200 ms to end; the pipe returns only after that, with nothing in flight.
   usb().SetCancelMs(200);
-  usb().AddFault(0, UsbFault{.request = 1, .pendingMs = sim::kNeverEnds});
+  usb().AddFault(0, UsbFault{.request = 1, .pendingMs = simhost::kNeverEnds});
   uint8_t buffer[32] = {};
   CDeviceChannel channel(host());
   const DWORD start = Now();
   EXPECT_FALSE(channel.ReadData(device, buffer, sizeof buffer));
   EXPECT_EQ(Now() - start, 1200u);
   EXPECT_EQ(usb().Count(UsbCall::Cancel), 1u);
-  const sim::UsbRequest& read = usb().Log()[1];
+  const simhost::UsbRequest& read = usb().Log()[1];
   EXPECT_TRUE(read.ended);
   EXPECT_EQ(read.error, ERROR_OPERATION_ABORTED);
 }
@@ -126,7 +126,7 @@ using PlatformRulesTest = LinkTest;
 TEST_F(PlatformRulesTest, AnEventClosedBeforeItsRequestEndedIsCaught) {
   usb().AttachOther(0, 0x04B8, 0x0001);
   usb().SetCancelMs(50);
-  usb().AddFault(0, UsbFault{.request = 1, .pendingMs = sim::kNeverEnds});
+  usb().AddFault(0, UsbFault{.request = 1, .pendingMs = simhost::kNeverEnds});
   const HANDLE device = OpenIndex(0);
   uint8_t buffer[32] = {};
   OVERLAPPED record{};
@@ -142,7 +142,7 @@ TEST_F(PlatformRulesTest, AnEventClosedBeforeItsRequestEndedIsCaught) {
 
 TEST_F(PlatformRulesTest, ADeviceClosedWithARequestInFlightIsCaught) {
   usb().AttachOther(0, 0x04B8, 0x0001);
-  usb().AddFault(0, UsbFault{.request = 1, .pendingMs = sim::kNeverEnds});
+  usb().AddFault(0, UsbFault{.request = 1, .pendingMs = simhost::kNeverEnds});
   const HANDLE device = OpenIndex(0);
   uint8_t buffer[32] = {};
   OVERLAPPED record{};

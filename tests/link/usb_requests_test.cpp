@@ -11,8 +11,8 @@
 
 namespace {
 
-using sim::UsbCall;
-using sim::UsbFault;
+using simhost::UsbCall;
+using simhost::UsbFault;
 
 enum class Kind { CommandBlock, DataOut, DataIn };
 const char* Name(Kind kind) {
@@ -46,7 +46,7 @@ std::vector<Case> CommonCases() {
       {"pending, signalled at 999 ms", Fault([](UsbFault& f) { f.pendingMs = 999; }), true, L"0", kPending, 999, 0},
       {"pending past the wait", Fault([](UsbFault& f) { f.pendingMs = 1500; }), false, kTimeOut,
        kPending + L"USB timeout error!!\n\n", 1005, 1},
-      {"pending for ever", Fault([](UsbFault& f) { f.pendingMs = sim::kNeverEnds; }), false, kTimeOut,
+      {"pending for ever", Fault([](UsbFault& f) { f.pendingMs = simhost::kNeverEnds; }), false, kTimeOut,
        kPending + L"USB timeout error!!\n\n", 1005, 1},
       {"abandoned wait", Fault([](UsbFault& f) { f.waitResult = WAIT_ABANDONED; }), false,
        L"6-3-USB abandoned error!!!", kPending + L"USB Abandoned Fail!!\n", 5, 1},
@@ -93,11 +93,11 @@ TEST_F(UsbRequestTest, EveryOutcomeOfEveryRequest) {
   for (const Kind kind : {Kind::CommandBlock, Kind::DataOut, Kind::DataIn}) {
     for (const Case& c : kind == Kind::DataIn ? ReadCases() : WriteCases()) {
       SCOPED_TRACE(std::string(Name(kind)) + ": " + c.name);
-      sim::World machine;
+      simhost::World machine;
       machine.scheduler().AdoptCurrentThread();
-      sim::Process process(machine);
+      simhost::Process process(machine);
       CDeviceChannel channel(process.host());
-      sim::UsbBus& bus = machine.usb();
+      simhost::UsbBus& bus = machine.usb();
       bus.AttachOther(3, 0x04B8, 0x0001);
       bus.AddFault(3, c.fault);
       const HANDLE device = process.host().files.CreateFileW(L"\\\\.\\usbscan3", GENERIC_READ | GENERIC_WRITE,

@@ -6,7 +6,7 @@
 
 #include "emulator/scenario.h"
 #include "emulator/tessaline_device.h"
-#include "sim/usbscan.h"
+#include "simhost/usbscan.h"
 #include "support/window_fixture.h"
 
 class ScannerTest : public WindowTest {
@@ -18,7 +18,7 @@ class ScannerTest : public WindowTest {
   }
 
   emu::TessalineDevice& Attach(emu::Scenario scenario = {}) { return world.usb().AttachScanner(0, scenario); }
-  sim::SimService& Stisvc() { return tool.services().Service(L"stisvc"); }
+  simhost::SimService& Stisvc() { return tool.services().Service(L"stisvc"); }
   // The still-image service as the tool must leave it: automatic start, running.
   void ExpectServiceGivenBack() {
     EXPECT_EQ(Stisvc().startType, static_cast<DWORD>(SERVICE_AUTO_START));

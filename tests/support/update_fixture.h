@@ -62,8 +62,8 @@ class UpdateFixture : public ScannerTest {
   size_t OpensAfterLastRequest() const {
     size_t opens = 0;
     for (auto it = usbLog.rbegin(); it != usbLog.rend(); ++it) {
-      if (it->call == sim::UsbCall::Write || it->call == sim::UsbCall::Read) break;
-      opens += it->call == sim::UsbCall::Open ? 1 : 0;
+      if (it->call == simhost::UsbCall::Write || it->call == simhost::UsbCall::Read) break;
+      opens += it->call == simhost::UsbCall::Open ? 1 : 0;
     }
     return opens;
   }
@@ -71,6 +71,6 @@ class UpdateFixture : public ScannerTest {
   uint64_t pressedAt = 0;
   std::wstring verdict;
   std::vector<std::wstring> shownAtVerdict;
-  std::vector<sim::UsbRequest> usbLog;
+  std::vector<simhost::UsbRequest> usbLog;
   std::map<std::wstring, uint64_t> cellAt;
 };

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "app/string_table.h"
-#include "sim/process.h"
+#include "simhost/process.h"
 #include "ui/fwupdate_dlg.h"
 
 class WindowTest : public testing::Test {
@@ -50,6 +50,6 @@ class WindowTest : public testing::Test {
     return n;
   }
 
-  sim::World world;
-  sim::Process tool{world};
+  simhost::World world;
+  simhost::Process tool{world};
 };

@@ -17,13 +17,13 @@ using CloseWhileBusyTest = ScannerTest;
 TEST_F(CloseWhileBusyTest, CloseDuringAnUpdateIsRefusedAndTheUpdateEndsWithItsVerdict) {
   struct Case {
     const char* what;
-    std::function<void(sim::Windows&)> send;
+    std::function<void(simhost::Windows&)> send;
     UINT duringText;  // the text showing when it is sent; 0: the burn's progress
   };
   const Case cases[] = {
-      {"Escape or command 2 during the burn", [](sim::Windows& w) { w.PostCommand(IDCANCEL); }, 0},
-      {"WM_CLOSE during the burn", [](sim::Windows& w) { w.PostDialogMessage(WM_CLOSE, 0, 0); }, 0},
-      {"Escape or command 2 while the power-off is awaited", [](sim::Windows& w) { w.PostCommand(IDCANCEL); },
+      {"Escape or command 2 during the burn", [](simhost::Windows& w) { w.PostCommand(IDCANCEL); }, 0},
+      {"WM_CLOSE during the burn", [](simhost::Windows& w) { w.PostDialogMessage(WM_CLOSE, 0, 0); }, 0},
+      {"Escape or command 2 while the power-off is awaited", [](simhost::Windows& w) { w.PostCommand(IDCANCEL); },
        IDS_CHECK_POWER_OFF},
   };
   for (const auto& c : cases) {
@@ -70,14 +70,14 @@ TEST_F(CloseWhileBusyTest, OnceClosingUpdateAndSearchDeviceCommandsDoNothing) {
     dialog.SetRowCheck(0, true);
     Press(IDCANCEL);
     ASSERT_NE(dialog.m_hCancelThread.Load(), nullptr);
-    const size_t opens = world.usb().Count(sim::UsbCall::Open);
+    const size_t opens = world.usb().Count(simhost::UsbCall::Open);
     tool.windows().PostCommand(IDC_UPDATE);
     tool.windows().PostCommand(IDC_SEARCH_DEVICE);
     WaitFor([&] { return tool.windows().QueuedCalls() == 0; });
     world.scheduler().Sleep(1000);
     EXPECT_EQ(dialog.m_slots[0].hUpdateThread.Load(), nullptr);
     EXPECT_EQ(dialog.m_slots[0].bBusy.load(), 0);
-    EXPECT_EQ(world.usb().Count(sim::UsbCall::Open), opens);  // no search probed the scanner
+    EXPECT_EQ(world.usb().Count(simhost::UsbCall::Open), opens);  // no search probed the scanner
     EXPECT_TRUE(tool.user().MessageBoxes().empty());
     ASSERT_TRUE(WaitFor([&] { return !tool.windows().IsOpen(); }, 400000));
   }, 300000);

@@ -14,7 +14,7 @@ using MainWindowTest = WindowTest;
 
 TEST_F(MainWindowTest, OpensWithItsTextsVersionAndStates) {
   Run([&](CFWUpdateDlg& dialog) {
-    sim::Windows& w = tool.windows();
+    simhost::Windows& w = tool.windows();
     EXPECT_EQ(w.Caption(), L"Firmware Update Tool");
     EXPECT_EQ(w.ControlText(IDC_TITLE), L"Firmware Update Tool [Ver: 0.0.68.0]");
     EXPECT_EQ(w.ControlText(IDC_STATUS), L"Device Not Found!!  Please Check.");
@@ -43,7 +43,7 @@ TEST_F(MainWindowTest, FollowsTheConfiguredLanguageButNotInTheVersion) {
   world.WriteTextFile(L"C:\\Tools\\FWUpdate\\Settings.ini", L"[Development]\nLANG_ID=1031\n");
   tool.host().language.SetThreadUILanguage(1031);
   Run([&](CFWUpdateDlg&) {
-    sim::Windows& w = tool.windows();
+    simhost::Windows& w = tool.windows();
     EXPECT_EQ(w.Caption(), Text(IDS_APP_TITLE, 0x0007));
     EXPECT_NE(w.Caption(), L"Firmware Update Tool");
     EXPECT_EQ(w.ControlText(IDC_STATUS), Text(IDS_DEVICE_NOT_FOUND, 0x0007));
@@ -59,7 +59,7 @@ TEST_F(MainWindowTest, WithoutVersionInformationTheVersionIsEmpty) {
 TEST_F(MainWindowTest, DevelopmentRowsGoBelowTheUsbRow) {
   world.WriteTextFile(L"C:\\Tools\\FWUpdate\\Settings.ini", L"[Development]\nSHOW_ALL_STRING=9999\n");
   Run([&](CFWUpdateDlg& dialog) {
-    sim::Windows& w = tool.windows();
+    simhost::Windows& w = tool.windows();
     ASSERT_EQ(w.List().rows.size(), 27u);
     EXPECT_EQ(w.CellText(0, 0), L"USB");
     for (int row = 1; row < 27; ++row) EXPECT_EQ(w.CellText(row, 0), L"IP") << row;
@@ -138,7 +138,7 @@ TEST_F(MainWindowTest, AnUpdateThreadThatCannotBeCreatedGivesTheWindowBack) {
 }
 
 DWORD WINAPI NeverEnds(LPVOID parameter) {
-  static_cast<sim::Process*>(parameter)->host().time.Sleep(INFINITE);
+  static_cast<simhost::Process*>(parameter)->host().time.Sleep(INFINITE);
   return 0;
 }
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "res/resource.h"
-#include "sim/process.h"
+#include "simhost/process.h"
 #include "ui/fwupdate_dlg.h"
 
 namespace {
@@ -25,26 +25,26 @@ struct SessionEnd {
 // A window whose first stop takes two seconds, and a session that ends `endAtMs` after the window opened (none:
 // it does not end). Everything the tool does afterwards is watched for five minutes before Close ends the run.
 SessionEnd EndTheSessionAt(std::optional<uint64_t> endAtMs, uint64_t seed) {
-  sim::World world(seed);
-  sim::Scheduler& scheduler = world.scheduler();
+  simhost::World world(seed);
+  simhost::Scheduler& scheduler = world.scheduler();
   scheduler.AdoptCurrentThread();
-  sim::Process tool(world);
+  simhost::Process tool(world);
   tool.setup().AddImageDevice({L"USB\\VID_1209&PID_0001&REV_0100"}, 0, L"Scanner A");
   world.usb().AttachScanner(0, {});
-  sim::SimService& stisvc = tool.services().Service(L"stisvc");
+  simhost::SimService& stisvc = tool.services().Service(L"stisvc");
   stisvc.stopTakesMs = 2000;
-  sim::Windows& windows = tool.windows();
+  simhost::Windows& windows = tool.windows();
   SessionEnd out;
   CFWUpdateDlg dialog(tool.host());
   scheduler.Spawn([&] {
-    scheduler.BlockUntil([&] { return windows.IsOpen(); }, sim::kForever);
+    scheduler.BlockUntil([&] { return windows.IsOpen(); }, simhost::kForever);
     const uint64_t opened = scheduler.Now();
     if (scheduler.BlockUntil([&] { return stisvc.startType == SERVICE_DISABLED; }, opened + 10000)) {
       out.disabledAtMs = scheduler.Now() - opened;
     }
   });
   scheduler.Spawn([&] {
-    scheduler.BlockUntil([&] { return windows.IsOpen(); }, sim::kForever);
+    scheduler.BlockUntil([&] { return windows.IsOpen(); }, simhost::kForever);
     if (endAtMs) {
       scheduler.Sleep(*endAtMs);
       out.mayEnd = windows.SendToDialog(WM_QUERYENDSESSION, 0, 0, TRUE);

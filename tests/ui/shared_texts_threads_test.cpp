@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "res/resource.h"
-#include "sim/process.h"
+#include "simhost/process.h"
 #include "support/threaded_windows.h"
 #include "ui/fwupdate_dlg.h"
 
@@ -35,8 +35,8 @@ class SharedTextsTest : public testing::Test {
  protected:
   void SetUp() override { world.scheduler().AdoptCurrentThread(); }
 
-  sim::World world;
-  sim::Process tool{world};
+  simhost::World world;
+  simhost::Process tool{world};
   testing_support::ThreadedWindows windows;
   plat::Host& simulated = tool.host();
   plat::Host host{simulated.time,     simulated.kernel,   simulated.process,   simulated.profile,

@@ -23,7 +23,7 @@ class BurnRulesTest : public UpdateFixture {
     bool ok = false;
     std::vector<std::wstring> shown;  // status texts from the start of the procedure
     std::wstring console;             // console lines from the start of the procedure
-    std::vector<sim::UsbRequest> log; // device requests from the start of the procedure
+    std::vector<simhost::UsbRequest> log; // device requests from the start of the procedure
   };
 
   // Burns image 505 with the procedure, its path's image code and its power-wait limit, on the user's thread
@@ -51,9 +51,9 @@ class BurnRulesTest : public UpdateFixture {
     deviceStatusCommands = scanner.Counts().deviceStatus - before.deviceStatus;
     return outcome;
   }
-  static size_t Opens(const std::vector<sim::UsbRequest>& log) {
+  static size_t Opens(const std::vector<simhost::UsbRequest>& log) {
     size_t opens = 0;
-    for (const auto& request : log) opens += request.call == sim::UsbCall::Open ? 1 : 0;
+    for (const auto& request : log) opens += request.call == simhost::UsbCall::Open ? 1 : 0;
     return opens;
   }
   // A stage fault on the transaction after the next one begun from now (1: the next one).

@@ -110,7 +110,7 @@ TEST_F(UpdateSequenceRulesTest, TheServiceIsWaitedForAHundredSeconds) {
   EXPECT_GE(waited, 100000u);
   EXPECT_LE(waited, 101100u);
   size_t writes = 0;
-  for (const auto& request : usbLog) writes += request.call == sim::UsbCall::Write ? 1 : 0;
+  for (const auto& request : usbLog) writes += request.call == simhost::UsbCall::Write ? 1 : 0;
   EXPECT_EQ(writes, 0u);
 }
 
@@ -132,7 +132,7 @@ TEST_P(UpdateLocksTest, HeldWhileTheScannerBurnsOnTheStandardPathOnly) {
   emu::Scenario scenario;
   scenario.bcdDevice = c.bcdDevice;
   emu::TessalineDevice& scanner = Attach(scenario);
-  sim::Process scanApp(world, {.modulePath = L"C:\\Kavrel\\Scan.exe"});
+  simhost::Process scanApp(world, {.modulePath = L"C:\\Kavrel\\Scan.exe"});
   if (c.extAppHeldElsewhere) scanApp.host().kernel.CreateMutexW(nullptr, TRUE, kScanExt.c_str());
   std::vector<bool> held;
   UpdateOnce({}, [&] {
@@ -155,7 +155,7 @@ INSTANTIATE_TEST_SUITE_P(Paths, UpdateLocksTest,
 struct StopCase {
   const char* what;
   // Runs after the window's first search, before Update is pressed.
-  std::function<void(emu::TessalineDevice&, sim::Process& other)> arrange;
+  std::function<void(emu::TessalineDevice&, simhost::Process& other)> arrange;
   UINT reason;
   uint32_t informationReads;  // sent by the update
 };
@@ -168,7 +168,7 @@ class StopBeforeTheBurnTest : public UpdateSequenceRulesTest, public testing::Wi
 // query: nothing more is asked of the scanner and nothing is written to it.
 TEST_P(StopBeforeTheBurnTest, EndsWithItsReasonAndSendsNothingMore) {
   emu::TessalineDevice& scanner = Attach();
-  sim::Process other(world, {.user = L"other"});  // same session: its GUID name is in our namespace
+  simhost::Process other(world, {.user = L"other"});  // same session: its GUID name is in our namespace
   emu::CommandCounts before;
   UpdateOnce([&](CFWUpdateDlg&) {
     GetParam().arrange(scanner, other);
@@ -186,18 +186,18 @@ INSTANTIATE_TEST_SUITE_P(
     Causes, StopBeforeTheBurnTest,
     testing::Values(
         StopCase{"information_read_fails",
-                 [](emu::TessalineDevice& s, sim::Process&) {
+                 [](emu::TessalineDevice& s, simhost::Process&) {
                    s.MutableScenario().faults.stageFaults.push_back(
                        {s.TransactionCount() + 1, 1, emu::Stage::Reply, emu::FaultKind::NoReply, 0});
                  },
                  IDS_CHECK_STATUS_ERROR, 1},
         StopCase{"ext_app_lock_held",
-                 [](emu::TessalineDevice&, sim::Process& other) {
+                 [](emu::TessalineDevice&, simhost::Process& other) {
                    other.host().kernel.CreateMutexW(nullptr, TRUE, kScanExt.c_str());
                  },
                  IDS_SCAN_APP_IN_USE, 0},
         StopCase{"guid_lock_held",
-                 [](emu::TessalineDevice&, sim::Process& other) {
+                 [](emu::TessalineDevice&, simhost::Process& other) {
                    other.host().kernel.CreateMutexW(nullptr, TRUE, kGuid.c_str());
                  },
                  IDS_MARLO_IN_USE, 0}),
@@ -206,7 +206,7 @@ INSTANTIATE_TEST_SUITE_P(
 // The Quenby lock the search could not take is tried again by the update, and its failure ends it likewise.
 TEST_F(UpdateSequenceRulesTest, AQuenbyLockHeldElsewhereEndsTheUpdate) {
   emu::TessalineDevice& scanner = Attach();
-  sim::Process quenby(world, {.modulePath = L"C:\\Quenby\\Quenby.exe"});
+  simhost::Process quenby(world, {.modulePath = L"C:\\Quenby\\Quenby.exe"});
   quenby.host().kernel.CreateMutexW(nullptr, TRUE, kQuenby.c_str());
   emu::CommandCounts before;
   UpdateOnce([&](CFWUpdateDlg&) { before = scanner.Counts(); });

@@ -11,7 +11,7 @@ namespace {
 
 struct StartCase {
   const char* what;
-  std::function<void(sim::SimService&)> arrange;
+  std::function<void(simhost::SimService&)> arrange;
 };
 
 void PrintTo(const StartCase& c, std::ostream* out) { *out << c.what; }
@@ -29,10 +29,10 @@ TEST_P(UpdateThreadServiceTest, AServiceThatCannotStartIsReportedBeforeTheVerdic
 
 INSTANTIATE_TEST_SUITE_P(
     Ways, UpdateThreadServiceTest,
-    testing::Values(StartCase{"start_refused", [](sim::SimService& s) { s.startError = ERROR_ACCESS_DENIED; }},
-                    StartCase{"start_never_completes", [](sim::SimService& s) { s.startTakesMs.reset(); }},
+    testing::Values(StartCase{"start_refused", [](simhost::SimService& s) { s.startError = ERROR_ACCESS_DENIED; }},
+                    StartCase{"start_never_completes", [](simhost::SimService& s) { s.startTakesMs.reset(); }},
                     StartCase{"start_type_unchangeable",
-                              [](sim::SimService& s) { s.changeConfigError = ERROR_ACCESS_DENIED; }}),
+                              [](simhost::SimService& s) { s.changeConfigError = ERROR_ACCESS_DENIED; }}),
     [](const testing::TestParamInfo<StartCase>& param) { return std::string(param.param.what); });
 
 }  // namespace

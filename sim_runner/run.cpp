@@ -1,0 +1,95 @@
+#include "sim_runner/run.h"
+
+#include "app/fwupdate_app.h"
+#include "res/resource.h"
+#include "sim_runner/bystanders.h"
+#include "sim_runner/deadlines.h"
+#include "sim_runner/intruders.h"
+#include "sim_runner/invariants.h"
+#include "sim_runner/observer.h"
+#include "sim_runner/text_book.h"
+#include "sim_runner/user_actor.h"
+#include "sim_runner/world_setup.h"
+
+namespace sim_runner {
+namespace {
+
+// The scheduler's own seed, apart from the world's draws so that the two do not move in step.
+uint64_t SchedulerSeed(uint64_t seed) { return seed * 0x9E3779B97F4A7C15ull + 0x632BE59BD9B4E019ull; }
+
+// Long enough for every user step to wait its fill and the tool to close after, and for the tool's threads to
+// end after the session has ended: past it the run has hung.
+uint64_t HardBound(const WorldPlan& plan) {
+  uint64_t bound = kPatienceMs + kCancelMs + 10000;
+  for (const UserStep& step : plan.user) bound += step.afterMs + kPatienceMs + 3 * (120000 + kPatienceMs);
+  if (plan.intruders.sessionEnd) bound += kAfterSessionEndMs;
+  return bound;
+}
+
+}  // namespace
+
+RunReport RunSeed(uint64_t seed, const std::function<void(const RunReport&)>& checked) {
+  const WorldPlan plan = MakeWorldPlan(seed);
+  RunReport report;
+  report.seed = seed;
+  report.world = DescribeWorldPlan(plan);
+  Trace trace;
+
+  simhost::World world(SchedulerSeed(seed));
+  simhost::Scheduler& scheduler = world.scheduler();
+  scheduler.AdoptCurrentThread();
+  SetUpMachine(world, plan);
+  emu::TessalineDevice* scanner = SetUpScanner(world, plan.scanner);
+  simhost::Process tool(world, ToolOptions(plan));
+  SetUpRecord(tool, plan.record);
+  simhost::SimService* service = SetUpService(tool, plan.service);
+  const TextBook book(ConfiguredLanguage(plan.langId, plan.systemLanguage));
+
+  Bystanders bystanders(world, trace);
+  bystanders.StartScanApps(plan.holders, plan.record.friendlyName);
+  if (service != nullptr) bystanders.StartServiceMeddler(*service, plan.service.reEnableAtMs);
+  ObserverRecord observed;
+  StartObserver({&tool, scanner, service, book.Entry(253)}, observed, trace);
+  IntruderRecord intruders;
+  UserRecord user;
+  StartUser(tool, plan.user, user, trace, intruders.sessionEnding);
+  StartIntruders(tool, service, plan.intruders, intruders, trace);
+
+  bool ended = false;
+  uint64_t endedAt = 0;
+  // The last thread made before the tool's: every thread from here on is the tool's.
+  intruders.firstToolThread = scheduler.Spawn([&] {
+    CFWUpdateApp app;
+    app.Run(tool.host());
+    ended = true;
+    endedAt = scheduler.Now();
+  });
+  const uint64_t bound = HardBound(plan);
+  scheduler.BlockUntil([&] { return ended || intruders.killed || (user.done && !user.gaveUp.empty()); }, bound);
+  // What is still runnable (the cancel thread returning after the window ended) finishes before the checks.
+  scheduler.Sleep(1);
+  if (ended) trace.Add(endedAt, "the tool has ended");
+
+  report.failures =
+      CheckRun({plan, world, tool, service, book, user, observed, bystanders, intruders, ended, endedAt, bound});
+  report.trace = trace.Text();
+  report.virtualMs = scheduler.Now();
+  report.succeeded = observed.successes;
+  report.unseenOldFirmware = observed.unseenOldFirmware;
+  const std::wstring failedPrefix = book.Entry(254).substr(0, book.Entry(254).find(L"%s"));
+  for (const std::wstring& text : tool.windows().TextHistory(IDC_STATUS)) {
+    report.failed += text.compare(0, failedPrefix.size(), failedPrefix) == 0 ? 1 : 0;
+  }
+  if (checked) checked(report);
+  scheduler.UnwindOtherThreads();
+  return report;
+}
+
+std::string FailureText(const RunReport& report) {
+  std::string text = "seed " + std::to_string(report.seed) + " FAILED:\n";
+  for (const std::string& failure : report.failures) text += "  " + failure + "\n";
+  text += "you can reproduce this failure with --seed " + std::to_string(report.seed) + "\n";
+  return text;
+}
+
+}  // namespace sim_runner

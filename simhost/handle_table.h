@@ -1,0 +1,47 @@
+// A process's handles: values handed out to the core, each naming a shared object until it is closed.
+#pragma once
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <set>
+
+#include "platform/win_types.h"
+
+namespace simhost {
+
+class Object {
+ public:
+  virtual ~Object() = default;
+};
+
+class HandleTable {
+ public:
+  explicit HandleTable(uintptr_t firstValue) : next_(firstValue) {}
+
+  // inheritable: the handle's HANDLE_FLAG_INHERIT, as the creating call's security attributes asked for it.
+  HANDLE Insert(std::shared_ptr<Object> object, bool inheritable = false) {
+    const uintptr_t value = next_;
+    next_ += 4;
+    objects_[value] = std::move(object);
+    if (inheritable) inheritable_.insert(value);
+    return reinterpret_cast<HANDLE>(value);
+  }
+  bool Inheritable(HANDLE handle) const { return inheritable_.count(reinterpret_cast<uintptr_t>(handle)) == 1; }
+  template <class T>
+  std::shared_ptr<T> Get(HANDLE handle) const {
+    const auto it = objects_.find(reinterpret_cast<uintptr_t>(handle));
+    return it == objects_.end() ? nullptr : std::dynamic_pointer_cast<T>(it->second);
+  }
+  bool Close(HANDLE handle) {
+    inheritable_.erase(reinterpret_cast<uintptr_t>(handle));
+    return objects_.erase(reinterpret_cast<uintptr_t>(handle)) == 1;
+  }
+  size_t Count() const { return objects_.size(); }
+
+ private:
+  uintptr_t next_;
+  std::map<uintptr_t, std::shared_ptr<Object>> objects_;
+  std::set<uintptr_t> inheritable_;
+};
+
+}  // namespace simhost

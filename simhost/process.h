@@ -1,0 +1,74 @@
+// One program copy running in the simulated world: the host its core runs on, and what tests observe.
+#pragma once
+#include "platform/host.h"
+#include "simhost/codepage.h"
+#include "simhost/console.h"
+#include "simhost/files.h"
+#include "simhost/kernel.h"
+#include "simhost/language.h"
+#include "simhost/process_info.h"
+#include "simhost/process_state.h"
+#include "simhost/power.h"
+#include "simhost/profile.h"
+#include "simhost/resources.h"
+#include "simhost/services.h"
+#include "simhost/setup.h"
+#include "simhost/sockets.h"
+#include "simhost/time.h"
+#include "simhost/user.h"
+#include "simhost/windows.h"
+
+namespace simhost {
+
+class Process {
+ public:
+  explicit Process(World& world, ProcessOptions options = {});
+  // Threads still running when a process ends are ended with it, as Windows does at process exit.
+  ~Process();
+  Process(const Process&) = delete;
+  Process& operator=(const Process&) = delete;
+
+  plat::Host& host() { return host_; }
+  World& world() { return state_.world; }
+  const ProcessOptions& options() const { return state_.options; }
+
+  Console& console() { return console_; }
+  User& user() { return user_; }
+  Windows& windows() { return windows_; }
+  Resources& resources() { return resources_; }
+  CodePage& codePage() { return codePage_; }
+  Setup& setup() { return setup_; }
+  Services& services() { return services_; }
+  Sockets& sockets() { return sockets_; }
+  Power& power() { return power_; }
+  size_t OpenHandles() const { return state_.handles.Count(); }
+  void FailThreadCreations(int count) { state_.threadCreationsToFail = count; }
+  void FailEventCreations(int count) { state_.eventCreationsToFail = count; }
+  void FailExitCodeQueries(int count) { state_.exitCodeQueriesToFail = count; }
+  // Whether a handle of this process would be inherited by a child (HANDLE_FLAG_INHERIT).
+  bool HandleInheritable(HANDLE handle) const { return state_.handles.Inheritable(handle); }
+  // The folder of the program file, with its final backslash.
+  std::wstring ProgramFolder() const;
+
+ private:
+  ProcessState state_;
+  Time time_{state_};
+  Kernel kernel_{state_};
+  ProcessInfo processInfo_{state_};
+  Profile profile_{state_};
+  Console console_;
+  Language language_{state_};
+  Resources resources_{state_};
+  User user_;
+  Windows windows_{state_};
+  CodePage codePage_{state_};
+  Setup setup_{state_};
+  Services services_{state_};
+  Files files_{state_};
+  Sockets sockets_{state_};
+  Power power_{state_, windows_};
+  plat::Host host_{time_, kernel_, processInfo_, profile_, console_, language_, resources_, user_, windows_,
+                    codePage_, setup_, services_, files_, sockets_, power_};
+};
+
+}  // namespace simhost

@@ -1,0 +1,20 @@
+#pragma once
+#include <string>
+
+#include "platform/process.h"
+#include "simhost/process_state.h"
+
+namespace simhost {
+
+class ProcessInfo final : public plat::IProcess {
+ public:
+  explicit ProcessInfo(ProcessState& state);
+  DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size) override;
+  LPCWSTR GetCommandLineW() override { return commandLine_.c_str(); }
+
+ private:
+  ProcessState& state_;
+  std::wstring commandLine_;
+};
+
+}  // namespace simhost

@@ -1,0 +1,38 @@
+// What every simulated area of one process shares: its world, its options, its handles and the state each
+// of its threads keeps (last error, UI language).
+#pragma once
+#include <map>
+#include <string>
+
+#include "simhost/handle_table.h"
+#include "simhost/world.h"
+
+namespace simhost {
+
+struct ProcessOptions {
+  std::wstring modulePath = L"C:\\Tools\\FWUpdate\\FWUpdate.exe";
+  std::wstring commandLine;  // empty: the quoted module path alone
+  int session = 1;
+  std::wstring user = L"admin";
+  bool elevated = true;
+};
+
+struct ThreadState {
+  DWORD lastError = 0;
+  LANGID uiLanguage = 0;  // 0: none chosen, the system's language applies
+};
+
+struct ProcessState {
+  ProcessState(World& w, ProcessOptions o) : world(w), options(std::move(o)) {}
+  ThreadState& CurrentThread() { return threads[world.scheduler().CurrentThread()]; }
+
+  World& world;
+  ProcessOptions options;
+  HandleTable handles{0x100};
+  int threadCreationsToFail = 0;  // the next n CreateThread calls fail, as when the system is out of memory
+  int eventCreationsToFail = 0;   // the next n CreateEventW calls fail likewise
+  int exitCodeQueriesToFail = 0;  // the next n GetExitCodeThread calls fail (access denied)
+  std::map<int, ThreadState> threads;
+};
+
+}  // namespace simhost

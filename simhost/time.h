@@ -1,0 +1,17 @@
+#pragma once
+#include "platform/time.h"
+#include "simhost/process_state.h"
+
+namespace simhost {
+
+class Time final : public plat::ITime {
+ public:
+  explicit Time(ProcessState& state) : state_(state) {}
+  DWORD GetTickCount() override { return state_.world.TickCount(); }
+  void Sleep(DWORD milliseconds) override { state_.world.scheduler().Sleep(milliseconds); }
+
+ private:
+  ProcessState& state_;
+};
+
+}  // namespace simhost

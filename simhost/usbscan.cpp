@@ -1,0 +1,94 @@
+#include "simhost/usbscan.h"
+
+#include <algorithm>
+#include <cwctype>
+#include <stdexcept>
+
+namespace simhost {
+
+bool UsbDevice::DescriptorFails() const {
+  return descriptorFails_ || (scanner_ && scanner_->GetScenario().faults.descriptorFails);
+}
+
+emu::TessalineDevice& UsbBus::AttachScanner(int index, emu::Scenario scenario) {
+  auto scanner = std::make_unique<emu::TessalineDevice>(std::move(scenario), Now());
+  emu::TessalineDevice& device = *scanner;
+  devices_.at(static_cast<size_t>(index)) = std::make_shared<UsbDevice>(emu::UsbIdentity{}, std::move(scanner));
+  return device;
+}
+
+UsbDevice& UsbBus::AttachOther(int index, WORD vendorId, WORD productId, WORD bcdDevice) {
+  auto& slot = devices_.at(static_cast<size_t>(index));
+  slot = std::make_shared<UsbDevice>(emu::UsbIdentity{vendorId, productId, bcdDevice}, nullptr);
+  return *slot;
+}
+
+void UsbBus::Detach(int index) { devices_.at(static_cast<size_t>(index)).reset(); }
+
+UsbDevice* UsbBus::At(int index) { return devices_.at(static_cast<size_t>(index)).get(); }
+
+std::shared_ptr<UsbDevice> UsbBus::Shared(int index) const {
+  if (index < 0 || index >= kDevices) return nullptr;
+  return devices_[static_cast<size_t>(index)];
+}
+
+emu::TessalineDevice& UsbBus::Scanner(int index) {
+  UsbDevice* device = At(index);
+  if (device == nullptr || device->Scanner() == nullptr) throw std::logic_error("no emulated scanner at that index");
+  return *device->Scanner();
+}
+
+void UsbBus::AddFault(int index, UsbFault fault) {
+  UsbDevice* device = At(index);
+  if (device == nullptr) throw std::logic_error("no device at that index");
+  device->faults.push_back(fault);
+}
+
+uint32_t UsbBus::RequestCount(int index) {
+  UsbDevice* device = At(index);
+  return device == nullptr ? 0 : device->requests;
+}
+
+std::vector<DWORD> UsbBus::Sizes(UsbCall call, int index) const {
+  std::vector<DWORD> sizes;
+  for (const UsbRequest& request : log_) {
+    if (request.call == call && request.index == index) sizes.push_back(request.bytes);
+  }
+  return sizes;
+}
+
+size_t UsbBus::Count(UsbCall call) const {
+  return static_cast<size_t>(
+      std::count_if(log_.begin(), log_.end(), [call](const UsbRequest& request) { return request.call == call; }));
+}
+
+size_t UsbBus::RequestsInFlight() const { return inFlight_.size(); }
+
+size_t UsbBus::Record(UsbRequest request) {
+  log_.push_back(std::move(request));
+  return log_.size() - 1;
+}
+
+void UsbBus::Forget(const UsbPendingIo* io) {
+  inFlight_.erase(std::remove_if(inFlight_.begin(), inFlight_.end(),
+                                 [io](const std::shared_ptr<UsbPendingIo>& item) { return item.get() == io; }),
+                  inFlight_.end());
+}
+
+int UsbscanIndex(const std::wstring& name) {
+  static const std::wstring kPrefix = L"\\\\.\\USBSCAN";
+  if (name.size() <= kPrefix.size() || name.size() > kPrefix.size() + 3) return -1;
+  for (size_t i = 0; i < kPrefix.size(); ++i) {
+    if (static_cast<wchar_t>(std::towupper(static_cast<wint_t>(name[i]))) != kPrefix[i]) return -1;
+  }
+  const std::wstring digits = name.substr(kPrefix.size());
+  if (digits.size() > 1 && digits[0] == L'0') return -1;
+  int index = 0;
+  for (const wchar_t c : digits) {
+    if (c < L'0' || c > L'9') return -1;
+    index = index * 10 + (c - L'0');
+  }
+  return index < UsbBus::kDevices ? index : -1;
+}
+
+}  // namespace simhost

@@ -1,0 +1,63 @@
+// The simulated machine: virtual clock and threads, the named objects of its namespaces, its files and its
+// system language. Programs run in it as simulated processes (simhost/process.h).
+#pragma once
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/win_types.h"
+#include "simhost/handle_table.h"
+#include "simhost/scheduler.h"
+
+namespace simhost {
+
+class UsbBus;
+
+class World {
+ public:
+  explicit World(uint64_t seed = 1);
+  ~World();
+  World(const World&) = delete;
+  World& operator=(const World&) = delete;
+
+  Scheduler& scheduler() { return scheduler_; }
+  // GetTickCount: virtual milliseconds from a settable start, wrapping at 2^32 as the real one does.
+  DWORD TickCount() const { return static_cast<DWORD>(tickBase_ + scheduler_.Now()); }
+  void SetTickBase(DWORD base) { tickBase_ = base; }
+
+  // Named kernel objects. "Global\" names are machine-wide; other names live in their session's namespace.
+  std::shared_ptr<Object> FindNamed(const std::wstring& name, int session) const;
+  void AddNamed(const std::wstring& name, int session, const std::shared_ptr<Object>& object);
+  bool IsNameInUse(const std::wstring& name, int session) const { return FindNamed(name, session) != nullptr; }
+
+  // Every mutex of the machine, named or not, so that the end of a thread can abandon those it still owns.
+  void AddMutex(const std::shared_ptr<Object>& mutex);
+  std::vector<std::shared_ptr<Object>> LiveMutexes();
+
+  // Files, by path without regard to case.
+  void WriteTextFile(const std::wstring& path, const std::wstring& content);
+  void DeleteFile(const std::wstring& path);
+  std::optional<std::wstring> ReadTextFile(const std::wstring& path) const;
+
+  // The machine's usbscan devices (simhost/usbscan.h).
+  UsbBus& usb();
+
+  LANGID systemUiLanguage = 0x0409;
+
+ private:
+  static std::wstring NamespaceKey(const std::wstring& name, int session);
+
+  // Before the scheduler, so the devices outlive the threads that complete their requests.
+  std::unique_ptr<UsbBus> usb_;
+  Scheduler scheduler_;
+  DWORD tickBase_ = 0;
+  std::map<std::wstring, std::weak_ptr<Object>> named_;
+  std::vector<std::weak_ptr<Object>> mutexes_;
+  std::map<std::wstring, std::wstring> files_;
+};
+
+std::wstring FoldCase(std::wstring text);
+
+}  // namespace simhost
