@@ -1,6 +1,6 @@
 // Every time limit, poll interval and pause of the program, one name per wait. A wait's code reads its bound
-// from here and nowhere else; sim_runner/deadlines.h adds its run bounds up from these names. Limits are elapsed
-// time on the tick count (TicksSince), so they hold across its wrap.
+// from here and nowhere else; sim_runner/deadlines.h adds its run bounds up from these names. The tests keep
+// their own numbers, so that a wrong value here fails them.
 #pragma once
 #include "platform/win_types.h"
 
@@ -40,8 +40,8 @@ inline constexpr DWORD kTransferSettleMs = 6000;
 // limit never ends.
 inline constexpr DWORD kBurnWatchLimitMs = 600000;
 inline constexpr DWORD kBurnWatchPollMs = 1000;
-// The power-off and power-on waits count probes, one power poll apart: the standard path's scanners and the
-// direct path's slower ones get these many each.
+// The power-off and power-on waits count probes, one power poll apart, as many as the path allows for each; the
+// unmonitored burn's progress is a share of them.
 inline constexpr int kStandardPowerWaitProbes = 60;
 inline constexpr int kDirectPowerWaitProbes = 90;
 inline constexpr DWORD kPowerProbePollMs = 1000;
@@ -69,8 +69,8 @@ inline constexpr DWORD kEarlierUpdateWaitStepMs = 1000;
 // The device link (src/link).
 // A USB request reported as pending is waited for this long, then cancelled.
 inline constexpr DWORD kUsbPendingWaitMs = 1000;
-// The socket link's defaults for CDeviceChannel::m_dwCommandTimeout and m_dwDataTimeout: the command block's
-// send, and each piece of a data phase.
+// The socket link's defaults for CDeviceChannel::m_dwCommandTimeout (the connect and the command block's send)
+// and m_dwDataTimeout (each piece of a data send without progress, and a data receive).
 inline constexpr DWORD kSocketCommandTimeoutMs = 12000;
 inline constexpr DWORD kSocketDataTimeoutMs = 120000;
 // After the peer has closed, a receive keeps trying until its limit; this pause keeps it from spinning.
