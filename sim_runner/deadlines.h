@@ -11,7 +11,7 @@
 namespace sim_runner {
 
 // Margins: what the tool spends besides the waits its limits bound.
-// A request the pipe gave up on is cancelled and awaited; the simulated driver ends it well within this.
+// A request the pipe gave up on is cancelled and awaited: room for the cancel to end.
 inline constexpr uint64_t kRequestCancelMarginMs = 100;
 // A service wait checks its limit after the calls of a pass, so it can run past the limit by one more pass.
 inline constexpr uint64_t kServicePassMarginMs = 1000;
