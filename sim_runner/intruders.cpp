@@ -62,7 +62,7 @@ class Intruder {
     record_.sessionEndedAtMs = answered;
     record_.startTypeWhenAnswered = service_ != nullptr ? service_->startType : 0;
     trace_.Add(answered, "the session ends: Windows may end the tool at any moment from here on");
-    WatchUntilTheToolsThreadsEnd(answered + kAfterSessionEndMs);
+    WatchUntilTheToolsThreadsEnd(answered + kAfterSessionEndBoundMs);
     record_.killed = true;
     trace_.Add(scheduler_.Now(), "Windows ends the tool");
   }

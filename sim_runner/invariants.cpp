@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/fwupdate_app.h"
+#include "app/time_limits.h"
 #include "res/resource.h"
 #include "sim_runner/deadlines.h"
 #include "sim_runner/lock_names.h"
@@ -19,7 +20,7 @@ bool EndedBySession(const RunFacts& f) { return f.intruders.killed && !f.ended; 
 void CheckEnd(const RunFacts& f, Failures& out) {
   if (EndedBySession(f)) {
     if (!f.intruders.toolThreadsEnded) {
-      out.push_back("threads of the tool still ran " + std::to_string(kAfterSessionEndMs) +
+      out.push_back("threads of the tool still ran " + std::to_string(kAfterSessionEndBoundMs) +
                     " ms after the session ended");
     }
     return;
@@ -42,9 +43,9 @@ void CheckEnd(const RunFacts& f, Failures& out) {
     return;
   }
   const uint64_t closing = f.endedAtMs - *f.observer.cancelStartedAtMs;
-  if (closing > kCancelMs) {
+  if (closing > kCancelBoundMs) {
     out.push_back("the tool took " + std::to_string(closing) + " ms after Close to end, more than " +
-                  std::to_string(kCancelMs));
+                  std::to_string(kCancelBoundMs));
   }
   const auto& shown = f.tool.windows().TextHistory(IDC_STATUS);
   const bool lastIsCancel = !shown.empty() && (shown.back() == f.book.Entry(231) || shown.back() == f.book.Entry(227));
@@ -89,7 +90,7 @@ void CheckServiceAtSessionEnd(const RunFacts& f, Failures& out) {
 }
 
 // Automatic start and running, or text 227. One exception, which no tool can help: a service whose stop takes
-// longer than the 60000 ms the tool waits (text 226, "restart your computer") is still stopping when the
+// longer than the tool's stop limit (text 226, "restart your computer") is still stopping when the
 // cancel thread looks, so nothing starts it; its automatic start brings it back with Windows.
 void CheckService(const RunFacts& f, Failures& out) {
   if (f.intruders.sessionEndedAtMs) CheckServiceAtSessionEnd(f, out);
@@ -100,7 +101,7 @@ void CheckService(const RunFacts& f, Failures& out) {
   }
   const simhost::SimService& s = *f.service;
   const DWORD eventual = EventualState(s);
-  const bool slowStop = !f.plan.service.stopTakesMs || *f.plan.service.stopTakesMs >= 60000;
+  const bool slowStop = !f.plan.service.stopTakesMs || *f.plan.service.stopTakesMs >= limits::kServiceStopLimitMs;
   const bool stillStopping = slowStop && WasShown(f, 226) &&
                              (eventual == SERVICE_STOPPED || eventual == SERVICE_STOP_PENDING);
   if (s.startType == SERVICE_AUTO_START && (eventual == SERVICE_RUNNING || stillStopping)) return;

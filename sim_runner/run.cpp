@@ -20,9 +20,11 @@ uint64_t SchedulerSeed(uint64_t seed) { return seed * 0x9E3779B97F4A7C15ull + 0x
 // Long enough for every user step to wait its fill and the tool to close after, and for the tool's threads to
 // end after the session has ended: past it the run has hung.
 uint64_t HardBound(const WorldPlan& plan) {
-  uint64_t bound = kPatienceMs + kCancelMs + 10000;
-  for (const UserStep& step : plan.user) bound += step.afterMs + kPatienceMs + 3 * (120000 + kPatienceMs);
-  if (plan.intruders.sessionEnd) bound += kAfterSessionEndMs;
+  uint64_t bound = kPatienceMs + kCancelBoundMs + 10000;
+  for (const UserStep& step : plan.user) {
+    bound += step.afterMs + kPatienceMs + kUserSearchRetries * (kUserRoundMs + kPatienceMs);
+  }
+  if (plan.intruders.sessionEnd) bound += kAfterSessionEndBoundMs;
   return bound;
 }
 

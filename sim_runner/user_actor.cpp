@@ -6,9 +6,6 @@
 namespace sim_runner {
 namespace {
 
-constexpr int kSearchRetries = 3;
-constexpr uint64_t kRoundMs = 120000;
-
 class User {
  public:
   User(simhost::Process& tool, UserRecord& record, Trace& trace, const bool& gone)
@@ -48,8 +45,8 @@ class User {
 
   // As a person who wants this button does: waits a while, and searches again when it stays disabled.
   void WaitPatiently(Button button) {
-    for (int round = 0; round < kSearchRetries; ++round) {
-      if (WaitForEnabled(button, kRoundMs)) return;
+    for (int round = 0; round < kUserSearchRetries; ++round) {
+      if (WaitForEnabled(button, kUserRoundMs)) return;
       if (button != Button::Search && !Press(Button::Search, false)) break;
     }
     WaitForEnabled(button, kPatienceMs);

@@ -65,7 +65,7 @@ void DrawStageFaults(Rng& rng, emu::Faults& faults) {
   }
 }
 
-// Request-level faults of the usbscan driver: pending requests (some past the pipe's 1000 ms wait), broken
+// Request-level faults of the usbscan driver: pending requests (some past the pipe's pending wait), broken
 // waits, failing calls and short counts. Repeating faults stay pending below the wait, so a run stays finite.
 void DrawUsbFaults(Rng& rng, std::vector<simhost::UsbFault>& faults) {
   const auto count = rng.Percent(65) ? 0 : rng.Between(1, 3);

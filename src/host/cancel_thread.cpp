@@ -3,18 +3,13 @@
 #include "app/console_log.h"
 #include "app/settings.h"
 #include "app/string_table.h"
+#include "app/time_limits.h"
 #include "host/held_worker.h"
 #include "host/wia_control.h"
 #include "res/string_ids.h"
 #include "ui/fwupdate_dlg.h"
 
 namespace {
-
-constexpr int kWaitSteps = 100;
-constexpr DWORD kWaitStepMs = 1000;
-// A stop thread still running after the steps is held by a scanner that does not answer; the window must not end
-// under it, so it is awaited further, its held requests cancelled, as long as the ready wait's limit.
-constexpr DWORD kHeldWorkerLimitMs = 600000;
 
 // The handle stays in its member while it is waited for: a thread that looks at the member meanwhile must still
 // find the thread there. Afterwards it is cleared only if it is still the same one, and closed by whoever
@@ -24,7 +19,8 @@ void WaitForUpdateThreads(CFWUpdateDlg& dialog) {
   for (auto& slot : dialog.m_slots) {
     const HANDLE thread = slot.hUpdateThread.Load();
     if (thread == nullptr) continue;
-    for (int step = 0; step < kWaitSteps && kernel.WaitForSingleObject(thread, kWaitStepMs) == WAIT_TIMEOUT; ++step) {
+    for (int step = 0; step < limits::kCancelWaitSteps; ++step) {
+      if (kernel.WaitForSingleObject(thread, limits::kCancelWaitStepMs) != WAIT_TIMEOUT) break;
     }
     slot.hUpdateThread.CloseIfStillHeld(thread);
   }
@@ -35,11 +31,11 @@ void WaitForStopThread(CFWUpdateDlg& dialog) {
   const HANDLE thread = dialog.m_hStopThread.Load();
   if (thread == nullptr) return;
   bool timedOut = true;
-  for (int step = 0; step < kWaitSteps; ++step) {
-    const DWORD result = host.kernel.WaitForSingleObject(thread, kWaitStepMs);
+  for (int step = 0; step < limits::kCancelWaitSteps; ++step) {
+    const DWORD result = host.kernel.WaitForSingleObject(thread, limits::kCancelWaitStepMs);
     if (result == WAIT_TIMEOUT) {
       app::ConsolePrint(host, L"[Cancel Thread] Closed WIA Thread return wait time out!!\n");
-      host.time.Sleep(kWaitStepMs);
+      host.time.Sleep(limits::kCancelStopThreadPauseMs);
       continue;
     }
     timedOut = false;
@@ -53,9 +49,11 @@ void WaitForStopThread(CFWUpdateDlg& dialog) {
     }
     break;
   }
+  // A stop thread still running after the steps is held by a scanner that does not answer: the window must not end
+  // under it.
   if (timedOut) {
     app::ConsolePrint(host, L"[Cancel Thread] Closed WIA Thread is held by the device: its request is cancelled\n");
-    if (!AwaitHeldWorker(host, thread, kHeldWorkerLimitMs)) {
+    if (!AwaitHeldWorker(host, thread, limits::kHeldStopThreadLimitMs)) {
       app::ConsolePrint(host, L"[Cancel Thread] Closed WIA Thread did not end!!\n");
     }
   }

@@ -1,10 +1,6 @@
 #include "host/disable_gate.h"
 
-namespace {
-
-constexpr DWORD kPollMs = 10;
-
-}  // namespace
+#include "app/time_limits.h"
 
 bool DisableGate::BeginDisable() {
   LONG expected = kOpen;
@@ -28,7 +24,7 @@ void DisableGate::Shut(plat::Host& host, DWORD limitMs) {
     LONG expected = kOpen;
     if (m_nState.compare_exchange_strong(expected, kShut) || expected == kShut) return;
     if (TicksSince(start, host.time.GetTickCount()) >= limitMs) break;
-    host.time.Sleep(kPollMs);
+    host.time.Sleep(limits::kDisableGatePollMs);
   }
   m_nState = kShut;
 }

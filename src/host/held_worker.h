@@ -1,5 +1,5 @@
-// The end of a worker thread that the scanner may hold: usbscan keeps a request it gets no answer to for up to
-// 120 s, and a search makes several, so a worker can outlast the cancel thread's 100 steps.
+// The end of a worker thread that the scanner may hold: usbscan keeps a request it gets no answer to until its
+// own time-out, and a search makes several, so a worker can outlast the cancel thread's steps.
 #pragma once
 #include "platform/host.h"
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/string_table.h"
+#include "app/time_limits.h"
 #include "app/text_format.h"
 #include "res/string_ids.h"
 #include "ui/fwupdate_dlg.h"
@@ -16,8 +17,6 @@ constexpr const wchar_t* kScanExtPrefix = L"Global\\KAVREL_SCAN_EXT_APP_MUTEX_";
 constexpr const wchar_t* kMarloGuid = L"{E6E9D5F2-2344-4763-A8C6-25462D4CA1E6}";
 constexpr const wchar_t* kQuenbyPrefix = L"Global\\KAVREL_QUENBY_SUBSCRIPTION_MUTEX_";
 constexpr size_t kLockNameChars = 260;  // with the terminating NUL
-constexpr int kAttempts = 3;
-constexpr DWORD kAttemptPauseMs = 1000;
 
 // A name that would not fit its 260 characters is not cut: a shortened name would be another lock, and the
 // other applications would never see this one.
@@ -65,15 +64,15 @@ BOOL CFWUpdateDlg::LockScanAppMutex(ScanAppLock kind) {
   // A handle to a name that already existed never owned the lock. The first two attempts' are closed before the
   // pause, so that no handle of ours keeps the name alive meanwhile; the last one's is released and closed after.
   plat::UniqueMutex lastAttempt(host.kernel);
-  for (int attempt = 1; attempt <= kAttempts; ++attempt) {
+  for (int attempt = 1; attempt <= limits::kLockAttempts; ++attempt) {
     plat::UniqueHandle mutex(host.kernel, host.kernel.CreateMutexW(&attributes, TRUE, name->c_str()));
     if (mutex && host.kernel.GetLastError() != ERROR_ALREADY_EXISTS) {
       slot.Reset(mutex.Detach());  // a lock the slot still held is released and closed
       return TRUE;
     }
-    if (attempt == kAttempts) lastAttempt.Reset(mutex.Detach());
+    if (attempt == limits::kLockAttempts) lastAttempt.Reset(mutex.Detach());
     mutex.Reset();
-    host.time.Sleep(kAttemptPauseMs);
+    host.time.Sleep(limits::kLockAttemptPauseMs);
   }
   return FALSE;
 }

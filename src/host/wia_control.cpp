@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "app/console_log.h"
+#include "app/time_limits.h"
 #include "platform/local_memory.h"
 
 namespace {
@@ -15,9 +16,6 @@ constexpr const wchar_t* kRunningTestName = L"STISVC";
 constexpr DWORD kFullAccess = 0xF003F;
 // Stop, start, query status and change configuration.
 constexpr DWORD kRunningTestAccess = 0x36;
-constexpr DWORD kStopLimitMs = 60000;
-constexpr DWORD kStartLimitMs = 60000;
-constexpr DWORD kPendingPollMs = 1000;
 
 }  // namespace
 
@@ -127,11 +125,11 @@ BOOL CWIAControl::Stop(DisableGate* gate) {
     for (;;) {
       m_host.services.ControlService(m_hService.Get(), SERVICE_CONTROL_STOP, &m_status);
       m_host.services.QueryServiceStatus(m_hService.Get(), &m_status);
-      if (TicksSince(startTick, m_host.time.GetTickCount()) >= kStopLimitMs) {
+      if (TicksSince(startTick, m_host.time.GetTickCount()) >= limits::kServiceStopLimitMs) {
         result = FALSE;
         break;
       }
-      SleepWaitHint(startTick, kStopLimitMs);
+      SleepWaitHint(startTick, limits::kServiceStopLimitMs);
       if (m_status.dwCurrentState == SERVICE_STOPPED) {
         result = TRUE;
         break;
@@ -148,10 +146,10 @@ BOOL CWIAControl::WaitUntilRunning() {
   const DWORD startTick = m_host.time.GetTickCount();
   BOOL read = m_host.services.QueryServiceStatus(m_hService.Get(), &m_status);
   while (read) {
-    if (TicksSince(startTick, m_host.time.GetTickCount()) >= kStartLimitMs) {
+    if (TicksSince(startTick, m_host.time.GetTickCount()) >= limits::kServiceStartLimitMs) {
       return m_status.dwCurrentState == SERVICE_RUNNING;
     }
-    SleepWaitHint(startTick, kStartLimitMs);
+    SleepWaitHint(startTick, limits::kServiceStartLimitMs);
     if (m_status.dwCurrentState == SERVICE_RUNNING) break;
     read = m_host.services.QueryServiceStatus(m_hService.Get(), &m_status);
   }
@@ -164,8 +162,8 @@ BOOL CWIAControl::QueryStatusAfterPendingStop(LPSERVICE_STATUS status) {
   if (!QueryStatus(status)) return FALSE;
   const DWORD startTick = m_host.time.GetTickCount();
   while (status->dwCurrentState == SERVICE_STOP_PENDING &&
-         TicksSince(startTick, m_host.time.GetTickCount()) < kStopLimitMs) {
-    m_host.time.Sleep(std::clamp<DWORD>(status->dwWaitHint, kPendingPollMs, kPendingPollMs * 10));
+         TicksSince(startTick, m_host.time.GetTickCount()) < limits::kServiceStopLimitMs) {
+    m_host.time.Sleep(std::clamp(status->dwWaitHint, limits::kStopPendingPollMinMs, limits::kStopPendingPollMaxMs));
     if (!QueryStatus(status)) return FALSE;
   }
   return TRUE;

@@ -20,16 +20,16 @@ class CWIAControl {
   BOOL IsDisabled();
   // Makes the start type equal to the low 8 bits of startType.
   BOOL SetStartType(DWORD startType);
-  // Stops a running service within 60000 ms, then disables it (even when the stop failed). With a gate, the
+  // Stops a running service within the stop limit, then disables it (even when the stop failed). With a gate, the
   // disable goes through it; once the gate is shut the start type is left alone and the result is the stop's.
   BOOL Stop(DisableGate* gate = nullptr);
-  // Sets automatic start and starts a stopped service, waiting at most 60000 ms for it to run.
+  // Sets automatic start and starts a stopped service, waiting at most the start limit for it to run.
   BOOL Start();
 
  private:
   // QueryStatus, then, while a stop is pending, polls until it ends or as long as a stop may take.
   BOOL QueryStatusAfterPendingStop(LPSERVICE_STATUS status);
-  // After StartServiceW: polls until the service runs, a status read fails, or 60000 ms have passed (false).
+  // After StartServiceW: polls until the service runs, a status read fails, or the start limit has passed (false).
   BOOL WaitUntilRunning();
   // The configuration read shared by IsDisabled and SetStartType: opens the handles when needed and reads the
   // configuration into local memory that the caller frees. Null, with the console line written, on failure.

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "app/time_limits.h"
 #include "platform/host.h"
 #include "platform/socket_handles.h"
 #include "platform/unique_handle.h"
@@ -44,8 +45,8 @@ class CDeviceChannel {
   plat::UniqueFile m_hDevice;  // empty (INVALID_HANDLE_VALUE) when no device is open
   std::wstring m_strError;
   WORD m_wBcdDevice = 0;
-  DWORD m_dwCommandTimeout = 12000;
-  DWORD m_dwDataTimeout = 120000;
+  DWORD m_dwCommandTimeout = limits::kSocketCommandTimeoutMs;
+  DWORD m_dwDataTimeout = limits::kSocketDataTimeoutMs;
 
  private:
   bool BeginRequest(HANDLE device, UsbRequestRecord& request);

@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstring>
 
+#include "app/time_limits.h"
 #include "link/device_address.h"
 #include "link/device_channel.h"
 
@@ -13,10 +14,8 @@ constexpr WORD kWinsockVersion = 0x0202;
 constexpr uint16_t kDevicePort = 5566;
 constexpr DWORD kCommandBlockBytes = 16;
 // A data send goes in pieces of this size, each bounded by the data limit: a link fails only when it carries
-// less than a piece in that limit (under about 546 bytes a second with 120000 ms).
+// less than a piece in that limit.
 constexpr DWORD kSendPieceBytes = 65536;
-// After the peer has closed, a receive keeps trying until its time limit; this pause keeps it from spinning.
-constexpr DWORD kClosedPeerPauseMs = 10;
 
 // One socket in a set, as FD_SET would put it into an empty one.
 plat::fd_set SetOf(plat::SOCKET socket) {
@@ -141,6 +140,6 @@ bool CDeviceChannel::ReceiveDataTcp(uint8_t* buffer, DWORD length, const std::ws
       AppendTrace(L"==>Out recv data do-while", tracePath, traceSwitch);
       return true;
     }
-    if (result == 0) host_.time.Sleep(kClosedPeerPauseMs);
+    if (result == 0) host_.time.Sleep(limits::kSocketClosedPeerPauseMs);
   }
 }

@@ -4,6 +4,7 @@
 
 #include "app/console_log.h"
 #include "app/text_format.h"
+#include "app/time_limits.h"
 #include "device/usb_identity.h"
 #include "link/device_channel.h"
 #include "link/usb_request.h"
@@ -11,7 +12,6 @@
 namespace {
 
 constexpr int kUsbscanNames = 256;
-constexpr DWORD kPendingWaitMs = 1000;
 constexpr DWORD kReadPieceBytes = 65536;
 // A device that keeps ending reads with no data would hold the chain for ever; this many in a row end it.
 constexpr unsigned kEmptyReadsInARow = 16;
@@ -126,11 +126,11 @@ bool CDeviceChannel::ReadData(HANDLE device, uint8_t* buffer, DWORD length) {
   return true;
 }
 
-// A request reported as pending: wait up to 1000 ms for its event. When the wait gives up, the request record
-// cancels the request and awaits its end before the event, the record or the buffer go away.
+// A request reported as pending: its event is waited for up to the pending wait's limit. When the wait gives up,
+// the request record cancels the request and awaits its end before the event, the record or the buffer go away.
 bool CDeviceChannel::AwaitPending(HANDLE device, UsbRequestRecord& request, DWORD& transferred) {
   app::ConsolePrint(host_, L"ERROR_IO_PENDING\n");
-  const DWORD wait = host_.kernel.WaitForSingleObject(request.Event(), kPendingWaitMs);
+  const DWORD wait = host_.kernel.WaitForSingleObject(request.Event(), limits::kUsbPendingWaitMs);
   if (wait == WAIT_OBJECT_0) {
     if (host_.files.GetOverlappedResult(device, request.Record(), &transferred, TRUE)) return true;
     const DWORD error = host_.kernel.GetLastError();

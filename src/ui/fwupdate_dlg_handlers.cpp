@@ -1,6 +1,7 @@
 // The main window's message map and its handlers.
 #include "app/console_log.h"
 #include "app/string_table.h"
+#include "app/time_limits.h"
 #include "res/resource.h"
 #include "res/string_ids.h"
 #include "ui/about_dlg.h"
@@ -117,8 +118,8 @@ void CFWUpdateDlg::WaitForEarlierUpdateThread() {
   plat::Host& host = Host();
   const HANDLE earlier = m_slots[0].hUpdateThread.Load();
   if (earlier == nullptr) return;
-  for (int step = 0; step < 100; ++step) {
-    const DWORD result = host.kernel.WaitForSingleObject(earlier, 1000);
+  for (int step = 0; step < limits::kEarlierUpdateWaitSteps; ++step) {
+    const DWORD result = host.kernel.WaitForSingleObject(earlier, limits::kEarlierUpdateWaitStepMs);
     if (result == WAIT_TIMEOUT) {
       app::ConsolePrint(host, L"[Update] VoskUpdate Thread return wait time out!!\n");
       continue;
@@ -134,7 +135,7 @@ void CFWUpdateDlg::WaitForEarlierUpdateThread() {
 }
 
 // Escape, a WM_CLOSE or another program's command 2 arrive here even while the Close button is disabled. During
-// an update the cancel thread would give up waiting for it after 100 s and end the window in the middle of the
+// an update the cancel thread would give up waiting for it after its steps and end the window in the middle of the
 // burn, so Close does nothing until no slot is busy (as Update refuses a second update).
 void CFWUpdateDlg::OnClose() {
   if (AnySlotBusy()) return;

@@ -1,16 +1,10 @@
 // The end of the Windows session: held off while an update burns firmware; otherwise allowed, with the
 // imaging service and the locks given back first.
 #include "app/string_table.h"
+#include "app/time_limits.h"
 #include "host/wia_control.h"
 #include "res/string_ids.h"
 #include "ui/fwupdate_dlg.h"
-
-namespace {
-
-// A disable under way is one configuration read and change: milliseconds.
-constexpr DWORD kDisableWaitMs = 2000;
-
-}  // namespace
 
 void CFWUpdateDlg::BlockShutdown(const std::wstring& reason) {
   Host().windows.SendMessageW(m_hWnd, kBlockShutdownMessage, 0, reinterpret_cast<LPARAM>(reason.c_str()));
@@ -33,7 +27,7 @@ INT_PTR CFWUpdateDlg::OnQueryEndSession() {
 void CFWUpdateDlg::OnEndSession(bool ending) {
   if (!ending) return;
   plat::Host& host = Host();
-  m_disableGate.Shut(host, kDisableWaitMs);
+  m_disableGate.Shut(host, limits::kDisableGateShutLimitMs);
   {
     CWIAControl wia(host);
     if (!wia.SetStartType(SERVICE_AUTO_START)) PostStatus(0, app::LoadStringById(host, IDS_START_WIA_FAILED));

@@ -3,17 +3,13 @@
 #include "app/console_log.h"
 #include "app/string_table.h"
 #include "app/text_format.h"
+#include "app/time_limits.h"
 #include "link/command_transaction.h"
 #include "res/string_ids.h"
 #include "update/burn_progress.h"
 
 namespace {
 
-constexpr DWORD kSettleMs = 6000;
-constexpr DWORD kPollMs = 1000;
-constexpr DWORD kReadyLimitMs = 600000;
-// The device's own burn takes about 20 s; one that still reports burning after ten minutes never ends.
-constexpr DWORD kBurnWatchLimitMs = 600000;
 constexpr int kReadyAnswersMonitored = 5;
 
 }  // namespace
@@ -54,14 +50,15 @@ bool BurnProcedureRun::Transfer(WORD imageId, WORD imageCode) {
 }
 
 void BurnProcedureRun::Settle() {
-  app::ConsolePrint(host_, L"Software sleep 6 seconds start...\n");
-  host_.time.Sleep(kSettleMs);
-  app::ConsolePrint(host_, L"Software sleep 6 seconds finish...\n");
+  const int seconds = static_cast<int>(limits::kTransferSettleMs / 1000);
+  app::ConsolePrint(host_, L"Software sleep %d seconds start...\n", seconds);
+  host_.time.Sleep(limits::kTransferSettleMs);
+  app::ConsolePrint(host_, L"Software sleep %d seconds finish...\n", seconds);
 }
 
 // The device reports its progress, and a device that stops answering ends the watch through the failing
 // transaction. One that answers "burning" for ever would hold the tool, and with it the end of the session, for
-// good: after ten minutes that is a burn error too.
+// good: past the burn watch's limit that is a burn error too.
 bool BurnProcedureRun::WatchBurn() {
   const DWORD start = host_.time.GetTickCount();
   for (int polls = 1;; ++polls) {
@@ -79,8 +76,8 @@ bool BurnProcedureRun::WatchBurn() {
     }
     if (reply.fwInfo == proto::kFwUpdate) {
       ShowProgress(reply.burnPercent, polls);
-      host_.time.Sleep(kPollMs);
-      if (TicksSince(start, host_.time.GetTickCount()) >= kBurnWatchLimitMs) {
+      host_.time.Sleep(limits::kBurnWatchPollMs);
+      if (TicksSince(start, host_.time.GetTickCount()) >= limits::kBurnWatchLimitMs) {
         app::ConsolePrint(host_, L"Burning firmware error!! (At %d second)\n", SecondsSince(start));
         return Fail(IDS_BURN_ERROR);
       }
@@ -117,22 +114,22 @@ bool BurnProcedureRun::WaitPowerOff(int& probes) {
     if (!ProbeDevice(host_, channel_, nullptr)) break;
     if (!Monitored()) ShowProgress(PowerOffPercent(probes, limit_), probes);
     if (probes >= limit_) return Fail(IDS_POWER_OFF_TIMEOUT);
-    host_.time.Sleep(kPollMs);
+    host_.time.Sleep(limits::kPowerProbePollMs);
   }
   app::ConsolePrint(host_, L"The device power-off took %d seconds.\n", SecondsSince(start));
   return true;
 }
 
-// Three one-second steps from where the power-off wait stopped to 100.
+// From where the power-off wait stopped to 100 in its steps, a finishing pause apart.
 void BurnProcedureRun::FinishProgress(int probes) {
   const DWORD start = host_.time.GetTickCount();
   int k = probes;
   int r = limit_ - k;
-  for (int i = 1; i <= 3; ++i) {
+  for (int i = 1; i <= kFinishingSteps; ++i) {
     ShowProgress(FinishingPercent(k, r, i, limit_), k);
     ++k;
     --r;
-    host_.time.Sleep(kPollMs);
+    host_.time.Sleep(limits::kFinishingStepMs);
   }
   app::ConsolePrint(host_, L"The software faker speedup percentage took %d seconds.\n", SecondsSince(start));
 }
@@ -143,7 +140,7 @@ bool BurnProcedureRun::WaitPowerOn() {
   for (int probes = 1;; ++probes) {
     if (ProbeDevice(host_, channel_, nullptr)) break;
     if (probes >= limit_) return Fail(IDS_POWER_ON_TIMEOUT);
-    host_.time.Sleep(kPollMs);
+    host_.time.Sleep(limits::kPowerProbePollMs);
   }
   app::ConsolePrint(host_, L"The device power-on took %d seconds.\n", SecondsSince(start));
   return true;
@@ -170,8 +167,8 @@ bool BurnProcedureRun::WaitReady() {
         return true;
       }
     }
-    host_.time.Sleep(kPollMs);
-    if (TicksSince(start, host_.time.GetTickCount()) >= kReadyLimitMs) return Fail(IDS_NOT_RESPONDING);
+    host_.time.Sleep(limits::kReadyPollMs);
+    if (TicksSince(start, host_.time.GetTickCount()) >= limits::kReadyWaitLimitMs) return Fail(IDS_NOT_RESPONDING);
   }
 }
 

@@ -7,6 +7,7 @@
 #include "app/console_log.h"
 #include "app/string_table.h"
 #include "app/text_format.h"
+#include "app/time_limits.h"
 #include "device/version.h"
 #include "link/command_transaction.h"
 #include "link/protocol.h"
@@ -17,9 +18,6 @@
 
 namespace {
 
-constexpr DWORD kServiceWaitMs = 100000;
-constexpr DWORD kBootLoaderWaitMs = 600000;
-constexpr DWORD kPollMs = 1000;
 constexpr int kUpdateEvent = 3;
 
 }  // namespace
@@ -42,8 +40,10 @@ BOOL CFWUpdateDlg::UpdateDevice(const std::wstring& channel, int row) {
 
   const DWORD serviceWaitStart = host.time.GetTickCount();
   while (!CheckWIAClosed(SearchOrigin::kOther, kUpdateEvent)) {
-    if (TicksSince(serviceWaitStart, host.time.GetTickCount()) >= kServiceWaitMs) return fail(IDS_CLOSE_WIA_FAILED);
-    host.time.Sleep(kPollMs);
+    if (TicksSince(serviceWaitStart, host.time.GetTickCount()) >= limits::kUpdateServiceWaitLimitMs) {
+      return fail(IDS_CLOSE_WIA_FAILED);
+    }
+    host.time.Sleep(limits::kUpdateServicePollMs);
   }
 
   // The device information read: the main-board version, and the panel version's text.
@@ -71,16 +71,17 @@ BOOL CFWUpdateDlg::UpdateDevice(const std::wstring& channel, int row) {
     reply = proto::DecodeReply(status.data());
     if (reply.fwInfo == proto::kReady || reply.fwInfo == proto::kLlBoot) break;
     PostStatus(row, app::LoadStringById(host, IDS_DEVICE_BUSY_WAIT));
-    host.time.Sleep(kPollMs);
-    if (TicksSince(bootLoaderWaitStart, host.time.GetTickCount()) >= kBootLoaderWaitMs) {
+    host.time.Sleep(limits::kBootLoaderPollMs);
+    if (TicksSince(bootLoaderWaitStart, host.time.GetTickCount()) >= limits::kBootLoaderWaitLimitMs) {
       return fail(IDS_NOT_RESPONDING);
     }
   }
   app::ConsolePrint(host, L"UBoot Version: (%u)\n\n", static_cast<unsigned>(reply.ubootVersion));
 
   const FirmwareChoice choice = ChooseFirmware(reply.ubootVersion, direct);
+  const int powerWaitProbes = direct ? limits::kDirectPowerWaitProbes : limits::kStandardPowerWaitProbes;
   if (!BurnFirmware(channel, choice.imageId, choice.imageCode,
-                    direct ? BurnProcedure::kUnmonitored : BurnProcedure::kMonitored, direct ? 90 : 60, row)) {
+                    direct ? BurnProcedure::kUnmonitored : BurnProcedure::kMonitored, powerWaitProbes, row)) {
     return FALSE;
   }
   // Scanners on the direct path may not report versions, so there is nothing to read back.
