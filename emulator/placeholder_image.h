@@ -25,10 +25,7 @@ constexpr PlaceholderImageInfo kPlaceholderImages[] = {
     {504, 8388608, 0x9ce5af001d1fc9dbULL},
     {505, 13633428, 0xb0cfc2df26263f32ULL},
 };
-constexpr size_t kLargestImageSize =
-    std::max_element(std::begin(kPlaceholderImages), std::end(kPlaceholderImages),
-                     [](const PlaceholderImageInfo& a, const PlaceholderImageInfo& b) { return a.size < b.size; })
-        ->size;
+constexpr size_t kLargestImageSize = std::ranges::max(kPlaceholderImages, {}, &PlaceholderImageInfo::size).size;
 
 std::optional<size_t> PlaceholderSize(int id);
 
