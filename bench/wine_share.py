@@ -23,7 +23,7 @@ from rig.session import Run  # noqa: E402
 from rig.strings import text  # noqa: E402
 
 # The emulator's own timings (burn 20 s, 3 s ready before power-off, 5 s off, 5 s booting) and the heaviest
-# image: boot loader 8 on the standard path takes image 505, 13633428 bytes.
+# image: boot loader 8 on the standard path takes image 505, the largest (src/res/firmware_images.txt).
 SCANNER = {"mb": "0.60", "uboot": 8}
 # Reading the window makes the program's window thread answer; once a second keeps that cost small and is
 # measured on its own before the update (the observer's share).

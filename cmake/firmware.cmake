@@ -1,9 +1,9 @@
-# The three firmware images the program carries as resources "BINARY" 501, 504 and 505. The maker's images come
-# from FWU_FIRMWARE_DIR (fw501.bin, fw504.bin, fw505.bin); without it, deterministic placeholders of the same
+# The firmware images the program carries as resources "BINARY", those of the firmware images' table
+# (src/res/firmware_images.txt, read by cmake/generated.cmake into FWU_FIRMWARE_NAMES and the resource script's
+# lines). The maker's images come from FWU_FIRMWARE_DIR; without it, deterministic placeholders of the same
 # sizes are generated at build time by a host-built tool, and the program says so (FWU_PLACEHOLDER_IMAGES).
 # Nothing of either is committed.
-set(FWU_FIRMWARE_OUT ${FWU_GEN_DIR}/firmware)
-set(FWU_FIRMWARE_FILES ${FWU_FIRMWARE_OUT}/fw501.bin ${FWU_FIRMWARE_OUT}/fw504.bin ${FWU_FIRMWARE_OUT}/fw505.bin)
+list(TRANSFORM FWU_FIRMWARE_NAMES PREPEND ${FWU_FIRMWARE_OUT}/ OUTPUT_VARIABLE FWU_FIRMWARE_FILES)
 file(MAKE_DIRECTORY ${FWU_FIRMWARE_OUT})
 
 if(FWU_FIRMWARE_DIR)
@@ -15,10 +15,11 @@ if(FWU_FIRMWARE_DIR)
   if(refused)
     message(FATAL_ERROR "${why}")
   endif()
-  set(images ${FWU_FIRMWARE_DIR}/fw501.bin ${FWU_FIRMWARE_DIR}/fw504.bin ${FWU_FIRMWARE_DIR}/fw505.bin)
+  list(TRANSFORM FWU_FIRMWARE_NAMES PREPEND ${FWU_FIRMWARE_DIR}/ OUTPUT_VARIABLE images)
   add_custom_command(OUTPUT ${FWU_FIRMWARE_FILES}
     COMMAND ${check} ${FWU_FIRMWARE_DIR} --copy-to ${FWU_FIRMWARE_OUT}
-    DEPENDS ${images} ${CMAKE_SOURCE_DIR}/tools/check_firmware.py
+    DEPENDS ${images} ${CMAKE_SOURCE_DIR}/tools/check_firmware.py ${CMAKE_SOURCE_DIR}/tools/firmware_images.py
+            ${FWU_FIRMWARE_TABLE}
     COMMENT "Checking and taking the firmware images from ${FWU_FIRMWARE_DIR}")
   set(FWU_PLACEHOLDER_IMAGES OFF)
 else()
@@ -26,10 +27,11 @@ else()
   find_program(FWU_HOST_CXX NAMES g++ c++ REQUIRED NO_CMAKE_FIND_ROOT_PATH)
   set(generator ${FWU_FIRMWARE_OUT}/gen_firmware_host)
   add_custom_command(OUTPUT ${generator}
-    COMMAND ${FWU_HOST_CXX} -std=c++20 -O2 -I${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tools/gen_firmware.cpp
-            ${CMAKE_SOURCE_DIR}/emulator/placeholder_image.cpp -o ${generator}
+    COMMAND ${FWU_HOST_CXX} -std=c++20 -O2 -I${CMAKE_SOURCE_DIR} -I${CMAKE_BINARY_DIR}
+            ${CMAKE_SOURCE_DIR}/tools/gen_firmware.cpp ${CMAKE_SOURCE_DIR}/emulator/placeholder_image.cpp -o ${generator}
     DEPENDS ${CMAKE_SOURCE_DIR}/tools/gen_firmware.cpp ${CMAKE_SOURCE_DIR}/emulator/placeholder_image.cpp
-            ${CMAKE_SOURCE_DIR}/emulator/placeholder_image.h
+            ${CMAKE_SOURCE_DIR}/emulator/placeholder_image.h ${CMAKE_SOURCE_DIR}/emulator/fnv1a64.h
+            ${FWU_GEN_DIR}/firmware_images.h
     COMMENT "Building the placeholder firmware generator for the build machine")
   add_custom_command(OUTPUT ${FWU_FIRMWARE_FILES}
     COMMAND ${generator} ${FWU_FIRMWARE_OUT}

@@ -33,7 +33,7 @@
 #define BRIDGE_BAD_REQUEST 5     /* unknown operation or a size past the limits; the connection then closes */
 
 #define BRIDGE_DESCRIPTOR_SIZE 8
-/* Far above the largest image (13633428 bytes) and the largest data-in (65536 bytes). */
+/* Far above the largest image (tests/update/image_copies_test.cpp checks it) and the largest data-in. */
 #define BRIDGE_MAX_WRITE (16u * 1024u * 1024u)
 #define BRIDGE_MAX_READ (1024u * 1024u)
 

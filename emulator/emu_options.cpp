@@ -1,8 +1,11 @@
 #include "emulator/emu_options.h"
 
+#include <cstdio>
 #include <limits>
 #include <string_view>
 
+#include "emulator/image_rules.h"
+#include "emulator/placeholder_image.h"
 #include "emulator/scenario_text.h"
 
 namespace emu {
@@ -16,6 +19,30 @@ bool ParsePort(std::string_view text, uint16_t& port) {
     }
     port = static_cast<uint16_t>(*number);
     return true;
+}
+
+std::string Code(uint16_t code) {
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%04X", code);
+    return text;
+}
+
+// One line per image the device takes, from its own image kinds.
+std::string ImagesByBootLoader() {
+    std::string text = "Images by UBootVersion (with strict-image):\n";
+    for (const ImageKind& direct : ImageKinds()) {
+        if (!direct.directPath) continue;
+        uint16_t standard = 0;
+        for (const ImageKind& kind : ImageKinds()) {
+            if (!kind.directPath && kind.imageId == direct.imageId) standard = kind.code;
+        }
+        std::string line = "  " + (direct.ubootVersion ? std::to_string(*direct.ubootVersion) : std::string("others"));
+        line.resize(10, ' ');
+        text += line + "image " + std::to_string(direct.imageId) + ", " +
+                std::to_string(PlaceholderSize(direct.imageId).value_or(0)) + " bytes, code " +
+                Code(direct.code) + " on the direct path, " + Code(standard) + " on the standard path\n";
+    }
+    return text;
 }
 
 bool ParseServerOption(std::string_view name, std::string_view value, ServerOptions& server) {
@@ -97,10 +124,10 @@ std::string EmuUsage() {
         line.resize(std::max<size_t>(line.size() + 1, 24), ' ');
         text += line + std::string(field.help) + " [" + GetScenarioField(defaults, field.name).value_or("") + "]\n";
     }
-    text +=
-        "\n"
-        "Control commands: help, fields, get [NAME], set NAME VALUE, status, image, counts, unplug, plug,\n"
-        "reset, quit. Replies are one line starting with ok or err.\n";
+    text += "\n" + ImagesByBootLoader() +
+            "\n"
+            "Control commands: help, fields, get [NAME], set NAME VALUE, status, image, counts, unplug, plug,\n"
+            "reset, quit. Replies are one line starting with ok or err.\n";
     return text;
 }
 

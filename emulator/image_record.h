@@ -29,7 +29,7 @@ public:
 
     const ImageWrite& Last() const { return last_; }
     const std::vector<uint8_t>& Bytes() const { return bytes_; }
-    // The placeholder image (501, 504 or 505) whose bytes arrived, if the write is complete and one matches.
+    // The placeholder image whose bytes arrived, if the write is complete and one matches.
     std::optional<int> MatchingPlaceholder() const;
 
 private:

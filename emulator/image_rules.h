@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 
 #include "emulator/scenario.h"
 
@@ -11,12 +12,12 @@ namespace emu {
 
 struct ImageKind {
     uint16_t code;
-    int imageId;        // 501, 504 or 505
-    uint32_t size;
+    int imageId;        // an image of kPlaceholderImages, which has its size
     bool directPath;    // the code the direct path (bcdDevice 1) sends
-    std::optional<uint8_t> ubootVersion;  // none: any boot loader other than 4 and 8
+    std::optional<uint8_t> ubootVersion;  // none: any boot loader no other kind names
 };
 
+std::span<const ImageKind> ImageKinds();
 std::optional<ImageKind> FindImageKind(uint16_t code);
 
 // The image code the tool ought to send to this device.

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "emulator/placeholder_image.h"
+
 namespace emu {
 
 constexpr uint32_t kRejectLeadWord = 0x00E1;       // bytes 0-3 are not the lead word
@@ -14,6 +16,6 @@ constexpr uint32_t kRejectNotReady = 0x00E5;       // firmware write while not R
 
 // Longest data phases the device moves; beyond them the phase stalls rather than allocating or streaming.
 constexpr uint32_t kMaxDataIn = 65536;
-constexpr uint32_t kMaxDataOut = 13633428;  // the largest image
+constexpr uint32_t kMaxDataOut = static_cast<uint32_t>(kLargestImageSize);
 
 }  // namespace emu

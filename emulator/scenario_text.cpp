@@ -33,7 +33,7 @@ constexpr std::array<Field, 29> kFields{{
     {{"ident", "identification text, up to 14 bytes, NUL-padded"}, Style::Text, [](Scenario& s) -> Ref { return &s.identification; }},
     {{"ident-hex", "identification as 28 hex digits (any bytes)"}, Style::HexBytes, [](Scenario& s) -> Ref { return &s.identification; }},
     {{"fwinfo", "FWInfo before any burn (0 ready, 4 busy, 6 llboot, 7 updating)"}, Style::Decimal, [](Scenario& s) -> Ref { return &s.fwInfo; }},
-    {{"uboot", "UBootVersion (4: image 504, 8: image 505, else 501)"}, Style::Decimal, [](Scenario& s) -> Ref { return &s.ubootVersion; }},
+    {{"uboot", "UBootVersion, which picks the image (see below)"}, Style::Decimal, [](Scenario& s) -> Ref { return &s.ubootVersion; }},
     {{"mb", "main-board version before the update"}, Style::Version, [](Scenario& s) -> Ref { return &s.mainBoardVersion; }},
     {{"panel", "panel version"}, Style::Version, [](Scenario& s) -> Ref { return &s.panelVersion; }},
     {{"mb-after", "main-board version once updated"}, Style::Version, [](Scenario& s) -> Ref { return &s.mainBoardVersionAfter; }},

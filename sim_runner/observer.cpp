@@ -5,10 +5,9 @@
 #include <cstring>
 #include <string_view>
 
-#include "emulator/placeholder_image.h"
 #include "res/resource.h"
+#include "sim_runner/expected_image.h"
 #include "simhost/firmware_images.h"
-#include "update/image_table.h"
 
 namespace sim_runner {
 namespace {
@@ -161,20 +160,19 @@ std::string VersionText(uint32_t version) {
 std::string JudgeSuccess(const emu::TessalineDevice* scanner, uint64_t nowMs) {
   if (scanner == nullptr) return "\"Update Succeed.\" without a scanner";
   const emu::Scenario& scenario = scanner->GetScenario();
-  const FirmwareChoice choice = ChooseFirmware(scenario.ubootVersion, scenario.bcdDevice == 1);
+  const ExpectedImage expected = ExpectedImageFor(scenario.ubootVersion, scenario.bcdDevice == 1);
   const emu::ImageWrite& image = scanner->LastImage();
-  const auto expected = emu::PlaceholderSize(choice.imageId);
   if (!image.seen) return "no firmware write reached the device";
-  if (image.code != choice.imageCode) return "image code " + std::to_string(image.code) + ", wanted " +
-                                             std::to_string(choice.imageCode);
+  if (image.code != expected.code) return "image code " + std::to_string(image.code) + ", wanted " +
+                                          std::to_string(expected.code);
   if (image.rejectCode != 0) return "the device refused the image with " + std::to_string(image.rejectCode);
-  if (!image.complete || !expected || image.received != *expected) {
+  if (!image.complete || image.received != expected.size) {
     return "incomplete image: " + std::to_string(image.received) + " bytes";
   }
-  if (scanner->MatchingPlaceholder() != std::optional<int>(choice.imageId)) return "the image bytes differ";
+  if (scanner->MatchingPlaceholder() != std::optional<int>(expected.imageId)) return "the image bytes differ";
   if (scenario.keepImageBytes) {
     const auto& kept = scanner->ImageBytes();
-    const auto& carried = simhost::PlaceholderFirmware(choice.imageId);
+    const auto& carried = simhost::PlaceholderFirmware(expected.imageId);
     if (kept.size() != carried.size() || std::memcmp(kept.data(), carried.data(), kept.size()) != 0) {
       return "the kept image bytes differ from the carried image";
     }

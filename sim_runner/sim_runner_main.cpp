@@ -13,6 +13,7 @@
 #include <map>
 #include <string>
 
+#include "gen/firmware_images.h"
 #include "simhost/firmware_images.h"
 #include "sim_runner/run.h"
 
@@ -120,7 +121,7 @@ void Reap(pid_t pid, int status, std::map<pid_t, uint64_t>& running, Tally& tall
 
 int RunMany(const Options& options) {
   // Made once here and shared by every child, rather than once per child.
-  for (const int id : {501, 504, 505}) simhost::PlaceholderFirmware(id);
+  for (const firmware_images::Image& image : firmware_images::kImages) simhost::PlaceholderFirmware(image.id);
   std::map<pid_t, uint64_t> running;
   Tally tally;
   uint64_t next = options.first;

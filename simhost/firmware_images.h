@@ -1,5 +1,7 @@
-// The placeholder firmware images the simulated program carries: made once per test program and shared by
-// every simulated process, read only, as the mapped resources of a real program file are.
+// The placeholder firmware images the simulated program carries, those of the firmware images' table
+// (src/res/firmware_images.txt): made once per test program and shared by every simulated process, read only,
+// as the mapped resources of a real program file are. An id the table does not name is refused
+// (std::out_of_range), never answered with another image's bytes.
 #pragma once
 #include <cstdint>
 #include <vector>

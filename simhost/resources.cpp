@@ -4,6 +4,7 @@
 #include <cwchar>
 #include <cwctype>
 
+#include "gen/firmware_images.h"
 #include "simhost/firmware_images.h"
 #include "simhost/string_tables.h"
 
@@ -39,9 +40,9 @@ Resources::Resources(ProcessState& state) : state_(state) {
 
 // The placeholder images, as the build puts them into the program: type "BINARY", English (United States).
 void Resources::AddFirmwareImages() {
-  for (const int id : {501, 504, 505}) {
-    const std::vector<uint8_t>& image = PlaceholderFirmware(id);
-    AddView(L"BINARY", MAKEINTRESOURCEW(id), 0x0409, image.data(), image.size());
+  for (const firmware_images::Image& image : firmware_images::kImages) {
+    const std::vector<uint8_t>& bytes = PlaceholderFirmware(image.id);
+    AddView(L"BINARY", MAKEINTRESOURCEW(image.id), 0x0409, bytes.data(), bytes.size());
   }
 }
 

@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
-"""Checks the three firmware images of a folder before a build embeds them, and with --copy-to copies them
-once they pass. Each must be there and readable, have its image's exact size, not be the generated
-placeholder (of any of the three ids: a renamed one is refused as well) and not be one byte repeated (a file
-made with truncate or dd from /dev/zero, an erased dump). Exit status 0 when all pass, 1 with one line per
-problem otherwise.
+"""Checks the firmware images of a folder, those of src/res/firmware_images.txt, before a build embeds them,
+and with --copy-to copies them once they pass. Each must be there and readable, have its image's exact size,
+not be the generated placeholder (of any image's id: a renamed one is refused as well) and not be one byte
+repeated (a file made with truncate or dd from /dev/zero, an erased dump). Exit status 0 when all pass, 1
+with one line per problem otherwise.
 
     check_firmware.py FOLDER [--copy-to FOLDER]
 """
@@ -11,8 +11,12 @@ import argparse
 import pathlib
 import sys
 
-# (id, exact size in bytes): resources "BINARY" 501, 504 and 505.
-IMAGES = ((501, 8388608), (504, 8388608), (505, 13633428))
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
+
+import firmware_images  # noqa: E402
+
+# (id, exact size in bytes) of each image the program carries.
+IMAGES = tuple((image.id, image.size) for image in firmware_images.read())
 
 # A maker's image never starts with this many bytes of the generator's pattern; comparing the start keeps the
 # check instant and catches a placeholder cut or padded to another size.
@@ -44,7 +48,7 @@ def placeholder_of(data):
 
 
 def image_name(image_id):
-    return f"fw{image_id}.bin"
+    return firmware_images.by_id(image_id).file
 
 
 def read_image(path, size):

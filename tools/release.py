@@ -6,7 +6,8 @@ with the maker's firmware images, signs them when a certificate is given, and wr
     scripts/release [--placeholder-images] [--arch x86|x64]... [--dist FOLDER]
 
 Environment:
-  FWU_FIRMWARE_DIR     the folder with fw501.bin, fw504.bin and fw505.bin; a release without it is refused
+  FWU_FIRMWARE_DIR     the folder with the firmware images (src/res/firmware_images.txt names them); a
+                       release without it is refused
   FWU_SIGN_PKCS12      a PKCS#12 file with the code-signing certificate and its key, and
   FWU_SIGN_PASSWORD    its password: both or neither; with them both programs are signed and verified
   FWU_SIGN_CA          optional: the certificate the signature must chain to, when not one the system trusts
@@ -28,6 +29,7 @@ import tempfile
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 
 import check_firmware  # noqa: E402
+import firmware_images  # noqa: E402
 import pe_resources  # noqa: E402
 import release_package  # noqa: E402
 import release_sign  # noqa: E402
@@ -46,6 +48,12 @@ class Refused(Exception):
     pass
 
 
+def spoken_list(words):
+    """'a, b and c'."""
+    words = [str(word) for word in words]
+    return words[0] if len(words) == 1 else ", ".join(words[:-1]) + " and " + words[-1]
+
+
 def firmware_folder(placeholder):
     folder = os.environ.get("FWU_FIRMWARE_DIR", "")
     if placeholder:
@@ -54,8 +62,10 @@ def firmware_folder(placeholder):
                           "either the maker's images or the placeholders; leave one out")
         return None, {}
     if not folder:
+        images = firmware_images.read()
         raise Refused("a release carries the maker's firmware images: set FWU_FIRMWARE_DIR to the folder with "
-                      "fw501.bin, fw504.bin and fw505.bin (8388608, 8388608 and 13633428 bytes). "
+                      f"{spoken_list(image.file for image in images)} "
+                      f"({spoken_list(image.size for image in images)} bytes). "
                       "For a test release with placeholder images, which says so in every name, pass "
                       "--placeholder-images.")
     images, problems = check_firmware.read_images(folder)

@@ -1,12 +1,10 @@
 // Resource ids shared by the resource script and the code. Plain defines: the resource compiler reads them.
+// The firmware images' ids are their own, in src/res/firmware_images.txt.
 #pragma once
 
 #define IDD_ABOUTBOX 100
 #define IDD_FWUPDATE_DIALOG 102
 #define IDR_MAINFRAME 500
-#define IDR_FIRMWARE_501 501
-#define IDR_FIRMWARE_504 504
-#define IDR_FIRMWARE_505 505
 
 #define IDC_SEARCH_DEVICE 1000
 #define IDC_TITLE 1007

@@ -1,7 +1,9 @@
-// Which image a device gets, and the code the firmware write carries, by its boot-loader version and path.
+// Which image a device gets, and the code the firmware write carries, by its boot-loader version and path: the
+// firmware images' table (src/res/firmware_images.txt) as the program reads it.
 #pragma once
 #include <cstdint>
 
+#include "gen/firmware_images.h"
 #include "platform/win_types.h"
 
 struct FirmwareChoice {
@@ -9,13 +11,23 @@ struct FirmwareChoice {
   WORD imageCode;
 };
 
-constexpr FirmwareChoice ChooseFirmware(uint8_t ubootVersion, bool directPath) {
-  switch (ubootVersion) {
-    case 4:
-      return {504, static_cast<WORD>(directPath ? 0x1001 : 0x1002)};
-    case 8:
-      return {505, static_cast<WORD>(directPath ? 0x1004 : 0x1005)};
-    default:
-      return {501, static_cast<WORD>(directPath ? 0x0004 : 0x0101)};
+// The table's image of that id, or null: an id it does not name is never taken for another image.
+constexpr const firmware_images::Image* FindFirmwareImage(uint16_t id) {
+  for (const firmware_images::Image& image : firmware_images::kImages) {
+    if (image.id == id) return &image;
   }
+  return nullptr;
+}
+
+constexpr uint16_t ImageForBootLoader(uint8_t ubootVersion) {
+  for (const firmware_images::BootLoaderImage& rule : firmware_images::kBootLoaderImages) {
+    if (rule.bootLoader == ubootVersion) return rule.imageId;
+  }
+  return firmware_images::kOtherBootLoadersImage;
+}
+
+constexpr FirmwareChoice ChooseFirmware(uint8_t ubootVersion, bool directPath) {
+  // Each rule is written from an image's own line of the table, so the lookup finds it.
+  const firmware_images::Image& image = *FindFirmwareImage(ImageForBootLoader(ubootVersion));
+  return {image.id, directPath ? image.directCode : image.standardCode};
 }

@@ -8,7 +8,7 @@ from . import common
 
 SCANNER = {"bcd": 1, "uboot": 8, "mb": "0.67", "burn-ms": 8000, "ready-ms": 1000, "off-ms": 2000, "boot-ms": 2000}
 
-# The 13633428-byte image, the tool's 6 s pause, the power-off probed once a second (burn 8 s, settling 1 s),
+# The largest image, the tool's 6 s pause, the power-off probed once a second (burn 8 s, settling 1 s),
 # three more progress steps, the power-on and one ready answer: about 20 s.
 VERDICT_LIMIT_S = 120
 
