@@ -25,7 +25,7 @@ file(GLOB FWU_STRING_TABLES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/res/string
 
 add_custom_command(
   OUTPUT ${FWU_GEN_DIR}/strings.rc ${FWU_GEN_DIR}/string_tables.cpp
-  COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/gen_strings.py --tables ${CMAKE_SOURCE_DIR}/src/res/strings
+  COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/gen_strings.py --tables ${FWU_STRING_TABLES}
           --rc ${FWU_GEN_DIR}/strings.rc --cpp ${FWU_GEN_DIR}/string_tables.cpp
   DEPENDS ${FWU_STRING_TABLES} ${CMAKE_SOURCE_DIR}/tools/gen_strings.py
   COMMENT "Generating the string tables")

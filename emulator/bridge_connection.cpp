@@ -68,7 +68,7 @@ bool BridgeConnection::Receive(TessalineDevice& device, ChannelHolder& channel, 
             return got < 0 && WouldBlock();
         }
         payloadLeft_ -= static_cast<uint32_t>(got);
-        FeedWrite(device, piece_.data(), static_cast<size_t>(got), nowMs);
+        FeedWrite(device, channel, piece_.data(), static_cast<size_t>(got), nowMs);
         if (payloadLeft_ == 0) {
             Reply(*writeResult_, written_);
         }
@@ -153,14 +153,22 @@ void BridgeConnection::BeginWrite(TessalineDevice& device, ChannelHolder& channe
     }
 }
 
-void BridgeConnection::FeedWrite(TessalineDevice& device, const uint8_t* data, size_t size, uint64_t nowMs) {
+void BridgeConnection::FeedWrite(TessalineDevice& device, const ChannelHolder& channel, const uint8_t* data,
+                                 size_t size, uint64_t nowMs) {
     if (writeResult_ && feedLeft_ == 0) {
+        return;
+    }
+    // Another front's open between two pieces took the channel: the rest is not this write's to give.
+    if (!channel.Holds(this)) {
+        writeResult_ = BRIDGE_ABSENT;
+        feedLeft_ = 0;
         return;
     }
     // The first piece always reaches the device, so a stalled or finished stage answers for itself.
     const size_t offer = std::min(size, feedLeft_ == 0 ? size : feedLeft_);
     const Transfer transfer = device.Write(data, offer, nowMs);
-    if (!writeResult_) {
+    // A device gone before the write's end fails it, as usbscan fails the request, whatever went before.
+    if (!writeResult_ || transfer.outcome == Outcome::Absent) {
         writeResult_ = ResultOf(transfer.outcome);
     }
     written_ += static_cast<uint32_t>(transfer.bytes);

@@ -30,7 +30,8 @@ private:
     bool Receive(TessalineDevice& device, ChannelHolder& channel, uint64_t nowMs);
     void BeginRequest(TessalineDevice& device, ChannelHolder& channel, uint64_t nowMs);
     void BeginWrite(TessalineDevice& device, ChannelHolder& channel, uint32_t size, uint64_t nowMs);
-    void FeedWrite(TessalineDevice& device, const uint8_t* data, size_t size, uint64_t nowMs);
+    void FeedWrite(TessalineDevice& device, const ChannelHolder& channel, const uint8_t* data, size_t size,
+                   uint64_t nowMs);
     void Read(TessalineDevice& device, ChannelHolder& channel, uint32_t size, uint64_t nowMs);
     void Reply(uint8_t result, uint32_t value, const uint8_t* payload = nullptr, size_t payloadSize = 0);
     bool Flush();
@@ -39,7 +40,7 @@ private:
     std::array<uint8_t, 8> header_{};
     size_t headerGot_ = 0;
     // The write whose payload is arriving: bytes still to come, bytes the device may still take, the
-    // outcome once the device has answered, and what it took.
+    // outcome once the device has answered (ABSENT should it go away before the last piece), and what it took.
     uint32_t payloadLeft_ = 0;
     size_t feedLeft_ = 0;
     std::optional<uint8_t> writeResult_;

@@ -26,7 +26,7 @@ struct Field {
 };
 
 // clang-format off
-constexpr std::array<Field, 29> kFields{{
+constexpr auto kFields = std::to_array<Field>({
     {{"vid", "USB vendor id"}, Style::Hex, [](Scenario& s) -> Ref { return &s.vendorId; }},
     {{"pid", "USB product id"}, Style::Hex, [](Scenario& s) -> Ref { return &s.productId; }},
     {{"bcd", "USB release number (bcdDevice); 1 = the tool's direct path"}, Style::Hex, [](Scenario& s) -> Ref { return &s.bcdDevice; }},
@@ -56,7 +56,7 @@ constexpr std::array<Field, 29> kFields{{
     {{"unplug-after-ms", "time spent in unplug-phase before the unplug"}, Style::Decimal, [](Scenario& s) -> Ref { return &s.faults.unplugAfterMs; }},
     {{"faults", "stage faults: kind,transactions,stage[,bytes];... or none"}, Style::Text, [](Scenario& s) -> Ref { return &s.faults.stageFaults; }},
     {{"descriptor-fails", "USB descriptor request fails"}, Style::Decimal, [](Scenario& s) -> Ref { return &s.faults.descriptorFails; }},
-}};
+});
 // clang-format on
 
 constexpr std::array<FieldHelp, kFields.size()> MakeHelp() {

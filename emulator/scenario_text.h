@@ -3,8 +3,8 @@
 //
 // Numbers are decimal or 0x-prefixed hex. Versions are "major.minor" (0.68, 1.05) or a raw value.
 // Booleans are 0/1, no/yes, false/true, off/on. Stage faults are a ';'-separated list of
-// kind,transactions,stage[,bytes] with kind noreply|short|unplug, transactions N | N-M | N+ (N and every
-// later one), stage command|reply|datain|dataout; "none" clears the list.
+// kind,transactions,stage[,bytes]: the kind and the stage by their names (scenario_text.cpp keeps them, in
+// the enums' order), transactions N | N-M | N+ (N and every later one); "none" clears the list.
 #pragma once
 
 #include <cstdint>

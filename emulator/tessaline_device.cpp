@@ -203,6 +203,18 @@ void TessalineDevice::FinishStage(uint64_t nowMs) {
     }
 }
 
+Transfer TessalineDevice::FinishTransfer(size_t bytes, uint64_t nowMs) {
+    stageMoved_ += bytes;
+    if (stageMoved_ == stageLimit_) {
+        if (stageLimit_ < stageLength_) {
+            stalled_ = true;  // a short transfer: the device drops the rest of the transaction
+        } else {
+            FinishStage(nowMs);
+        }
+    }
+    return {Outcome::Moved, bytes};
+}
+
 Transfer TessalineDevice::Write(const uint8_t* data, size_t size, uint64_t nowMs) {
     if (!ChannelAlive(nowMs)) {
         return {Outcome::Absent, 0};
@@ -228,15 +240,7 @@ Transfer TessalineDevice::Write(const uint8_t* data, size_t size, uint64_t nowMs
     } else if (plan_.takesImage) {
         image_.Take(data, take);
     }
-    stageMoved_ += take;
-    if (stageMoved_ == stageLimit_) {
-        if (stageLimit_ < stageLength_) {
-            stalled_ = true;  // a short transfer: the device drops the rest of the transaction
-        } else {
-            FinishStage(nowMs);
-        }
-    }
-    return {Outcome::Moved, take};
+    return FinishTransfer(take, nowMs);
 }
 
 Transfer TessalineDevice::Read(uint8_t* buffer, size_t capacity, uint64_t nowMs) {
@@ -258,15 +262,7 @@ Transfer TessalineDevice::Read(uint8_t* buffer, size_t capacity, uint64_t nowMs)
             buffer[i] = at < plan_.dataInContent ? plan_.dataIn[at] : 0;
         }
     }
-    stageMoved_ += take;
-    if (stageMoved_ == stageLimit_) {
-        if (stageLimit_ < stageLength_) {
-            stalled_ = true;
-        } else {
-            FinishStage(nowMs);
-        }
-    }
-    return {Outcome::Moved, take};
+    return FinishTransfer(take, nowMs);
 }
 
 void TessalineDevice::Unplug(uint64_t nowMs) {

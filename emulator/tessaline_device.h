@@ -123,6 +123,8 @@ private:
     void BeginTransaction(uint64_t nowMs);
     void EnterStage(Stage stage, size_t length, uint64_t nowMs);
     void FinishStage(uint64_t nowMs);
+    // The end of every Read and Write: `bytes` of the stage moved; a full stage finishes, a cut one stalls.
+    Transfer FinishTransfer(size_t bytes, uint64_t nowMs);
     void AfterBlock(uint64_t nowMs);
     void EndTransaction();
     void Count(const CommandPlan& plan);

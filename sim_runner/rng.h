@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <random>
+#include <vector>
 
 namespace sim_runner {
 
@@ -18,6 +19,11 @@ class Rng {
   template <class T>
   T Pick(std::initializer_list<T> choices) {
     return *(choices.begin() + static_cast<long>(engine_() % choices.size()));
+  }
+  // The same draw from choices worked out at run time.
+  template <class T>
+  T PickFrom(const std::vector<T>& choices) {
+    return choices[engine_() % choices.size()];
   }
   // A delay that is mostly short, sometimes long: races sit in the first milliseconds, phases in minutes.
   uint64_t Delay() {

@@ -1,9 +1,12 @@
 // Draws a world from a seed. The odds keep about a third of the worlds free of faults, so that the road to
 // "Update Succeed." is walked as often as the roads away from it.
 #include <algorithm>
+#include <array>
+#include <vector>
 
 #include "sim_runner/rng.h"
 #include "sim_runner/world_plan.h"
+#include "simhost/string_tables.h"
 
 namespace sim_runner {
 namespace {
@@ -223,11 +226,47 @@ std::vector<UserStep> DrawUser(Rng& rng) {
   return steps;
 }
 
+constexpr LANGID kEnglish = 0x0409;
+
+// How a world's Settings.ini names a table: as a user would write its language (with the default sublanguage),
+// unless the table is listed here with the forms a world tries for it: the usual one or the table's own
+// primary-only id (an exact match), and a country variant that falls back to the table.
+struct TableForms {
+  LANGID table;
+  std::array<DWORD, 2> forms;
+};
+constexpr TableForms kTableForms[] = {
+    {0x0001, {0x0001, 0x0401}}, {0x0005, {0x0005, 0x0405}}, {0x0007, {0x0407, 0x0C07}},
+    {0x000A, {0x040A, 0x0C0A}}, {0x0016, {0x0416, 0x0816}},
+    {0x0004, {0x0004, 0x0804}},  // its language with the default sublanguage, 0x0404, is the traditional table
+    {0x0404, {0x0404, 0x0C04}},
+};
+// Values with no table of their own: Japanese, English (United Kingdom), an unknown language, -1, and a value
+// past 16 bits that is German once cut.
+constexpr DWORD kWithoutTable[] = {0x0411, 0x0809, 0x7FFF, 0xFFFFFFFF, 0x10407};
+
+// None (0), English (the table all others fall back to), every other table in its files' order, then the values
+// without a table. A new language's file adds its table here by itself (and so moves the LANG_ID most seeds
+// draw, nothing else of their worlds).
+std::vector<DWORD> LangIdChoices() {
+  std::vector<DWORD> choices{0, kEnglish};
+  for (const LANGID table : simhost::StringTableLanguages()) {
+    if (table == kEnglish) continue;
+    const auto* listed = std::find_if(std::begin(kTableForms), std::end(kTableForms),
+                                      [table](const TableForms& entry) { return entry.table == table; });
+    if (listed != std::end(kTableForms)) {
+      choices.insert(choices.end(), listed->forms.begin(), listed->forms.end());
+    } else {
+      choices.push_back(table < 0x0400 ? table | 0x0400u : table);  // SUBLANG_DEFAULT
+    }
+  }
+  choices.insert(choices.end(), std::begin(kWithoutTable), std::end(kWithoutTable));
+  return choices;
+}
+
 std::optional<DWORD> DrawLangId(Rng& rng) {
   if (rng.Percent(15)) return std::nullopt;
-  return rng.Pick<DWORD>({0,      0x0409, 0x0001, 0x0401, 0x0005, 0x0405, 0x0407, 0x0C07, 0x040A, 0x0C0A, 0x040C,
-                          0x0421, 0x0410, 0x0412, 0x0415, 0x0416, 0x0816, 0x0419, 0x041B, 0x041E, 0x041F, 0x0004,
-                          0x0804, 0x0404, 0x0C04, 0x0411, 0x0809, 0x7FFF, 0xFFFFFFFF, 0x10407});
+  return rng.PickFrom(LangIdChoices());
 }
 
 }  // namespace

@@ -14,5 +14,8 @@ struct StringTableEntry {
 };
 
 const std::vector<StringTableEntry>& StringTables();
+// The languages that have a table, each once, in the order of their files' names: a file's langid line names its
+// language, so a new language is its file.
+const std::vector<LANGID>& StringTableLanguages();
 
 }  // namespace simhost

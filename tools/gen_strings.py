@@ -68,12 +68,14 @@ def cpp_literal(text):
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--tables", required=True)
+    # Every table file by name, so that the build's command changes, and the tables are made again, when a
+    # language is removed.
+    parser.add_argument("--tables", required=True, nargs="+", type=pathlib.Path)
     parser.add_argument("--rc", required=True)
     parser.add_argument("--cpp", required=True)
     args = parser.parse_args()
 
-    tables = [parse_table(p) for p in sorted(pathlib.Path(args.tables).glob("*.txt"))]
+    tables = [parse_table(p) for p in sorted(args.tables, key=lambda path: path.name)]
     english = dict(tables)[0x0409]
     placeholder = re.compile(r"%[sdu%]")
     for langid, entries in tables:
@@ -100,7 +102,9 @@ def main():
     for langid, entries in tables:
         for ident in sorted(entries):
             cpp.append(f"      {{0x{langid:04X}, {ident}, {cpp_literal(entries[ident])}}},")
-    cpp += ["  };", "  return entries;", "}", "", "}  // namespace simhost", ""]
+    cpp += ["  };", "  return entries;", "}", "", "const std::vector<LANGID>& StringTableLanguages() {",
+            "  static const std::vector<LANGID> languages = {" + ", ".join(f"0x{langid:04X}" for langid, _ in tables)
+            + "};", "  return languages;", "}", "", "}  // namespace simhost", ""]
     pathlib.Path(args.cpp).write_text("\n".join(cpp), encoding="utf-8")
 
 
