@@ -34,6 +34,7 @@ import pe_resources
 import release_sign
 
 SKIPPED = 77
+RT_MANIFEST = 24
 ARGS = None
 WORK = None  # the temporary folder, with what setUpClass made
 # The one place the version is written.
@@ -146,6 +147,11 @@ class Release(unittest.TestCase):
                 self.assertEqual(pe_resources.find_resource(program, "BINARY", image_id),
                                  (self.images / name).read_bytes(), f"{arch} {name}")
             self.assertEqual(pe_time_stamp(program), 0, f"{arch}: a time stamp in the PE header")
+            # Windows refuses to start a program whose manifest names another architecture's common controls.
+            manifest = pe_resources.find_resource(program, RT_MANIFEST, 1).decode()
+            wanted = {"x86": "x86", "x64": "amd64"}[arch]
+            self.assertIn(f'processorArchitecture="{wanted}"', manifest, arch)
+            self.assertNotIn("@", manifest, f"{arch}: a manifest the build did not fill in")
 
     def test_the_signatures_verify_against_their_ca_only(self):
         for arch in ("x86", "x64"):
