@@ -47,8 +47,6 @@ class Process {
   void FailExitCodeQueries(int count) { state_.exitCodeQueriesToFail = count; }
   // Whether a handle of this process would be inherited by a child (HANDLE_FLAG_INHERIT).
   bool HandleInheritable(HANDLE handle) const { return state_.handles.Inheritable(handle); }
-  // The folder of the program file, with its final backslash.
-  std::wstring ProgramFolder() const;
 
  private:
   ProcessState state_;

@@ -33,7 +33,6 @@ class ThreadedWindows final : public plat::IWindows {
   HWND GetDlgItem(HWND dialog, int id) override;
   BOOL SetWindowTextW(HWND window, LPCWSTR text) override;
   BOOL EnableWindow(HWND, BOOL) override { return FALSE; }
-  BOOL IsWindowEnabled(HWND) override { return TRUE; }
   LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
   LONG_PTR SetWindowLongPtrW(HWND, int, LONG_PTR) override { return 0; }
   HICON LoadIconW(LPCWSTR) override { return nullptr; }

@@ -82,7 +82,6 @@ class Windows final : public IWindows {
   HWND GetDlgItem(HWND dialog, int id) override;
   BOOL SetWindowTextW(HWND window, LPCWSTR text) override;
   BOOL EnableWindow(HWND window, BOOL enable) override;
-  BOOL IsWindowEnabled(HWND window) override;
   LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
   LONG_PTR SetWindowLongPtrW(HWND window, int index, LONG_PTR value) override;
   HICON LoadIconW(LPCWSTR name) override;
