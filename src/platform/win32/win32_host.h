@@ -3,6 +3,7 @@
 #include "platform/host.h"
 #include "platform/win32/codepage_win32.h"
 #include "platform/win32/files_win32.h"
+#include "platform/win32/registry_win32.h"
 #include "platform/win32/services_win32.h"
 #include "platform/win32/setup_win32.h"
 #include "platform/win32/sockets_win32.h"
@@ -106,7 +107,7 @@ class Power final : public IPower {
 class Win32Host {
  public:
   Host host{time_, kernel_, process_, profile_, console_, language_, resources_, user_, windows_,
-            codePage_, setup_, services_, files_, sockets_, power_};
+            codePage_, setup_, registry_, services_, files_, sockets_, power_};
 
  private:
   Time time_;
@@ -120,6 +121,7 @@ class Win32Host {
   Windows windows_;
   CodePage codePage_;
   Setup setup_;
+  Registry registry_;
   Services services_;
   Files files_;
   Sockets sockets_;
