@@ -147,7 +147,7 @@ void CheckHandles(const RunFacts& f, Failures& out) {
       {"service handles", tool.services().OpenHandles()},
       {"configuration buffers", tool.services().LiveAllocations()},
       {"device information sets", tool.setup().OpenDeviceSets()},
-      {"registry keys", tool.setup().OpenKeys()},
+      {"registry keys", tool.registry().OpenKeys()},
       {"sockets", tool.sockets().OpenSockets()},
       {"usbscan handles", bus.OpenHandles()},
       {"usbscan requests in flight", bus.RequestsInFlight()},

@@ -10,6 +10,7 @@
 #include "simhost/process_state.h"
 #include "simhost/power.h"
 #include "simhost/profile.h"
+#include "simhost/registry.h"
 #include "simhost/resources.h"
 #include "simhost/services.h"
 #include "simhost/setup.h"
@@ -38,6 +39,7 @@ class Process {
   Resources& resources() { return resources_; }
   CodePage& codePage() { return codePage_; }
   Setup& setup() { return setup_; }
+  Registry& registry() { return registry_; }
   Services& services() { return services_; }
   Sockets& sockets() { return sockets_; }
   Power& power() { return power_; }
@@ -47,8 +49,6 @@ class Process {
   void FailExitCodeQueries(int count) { state_.exitCodeQueriesToFail = count; }
   // Whether a handle of this process would be inherited by a child (HANDLE_FLAG_INHERIT).
   bool HandleInheritable(HANDLE handle) const { return state_.handles.Inheritable(handle); }
-  // The folder of the program file, with its final backslash.
-  std::wstring ProgramFolder() const;
 
  private:
   ProcessState state_;
@@ -62,13 +62,14 @@ class Process {
   User user_;
   Windows windows_{state_};
   CodePage codePage_{state_};
-  Setup setup_{state_};
+  Registry registry_;
+  Setup setup_{state_, registry_};
   Services services_{state_};
   Files files_{state_};
   Sockets sockets_{state_};
   Power power_{state_, windows_};
   plat::Host host_{time_, kernel_, processInfo_, profile_, console_, language_, resources_, user_, windows_,
-                    codePage_, setup_, services_, files_, sockets_, power_};
+                    codePage_, setup_, registry_, services_, files_, sockets_, power_};
 };
 
 }  // namespace simhost

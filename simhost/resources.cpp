@@ -84,11 +84,6 @@ void Resources::Remove(LPCWSTR type, LPCWSTR name, WORD language) {
   entries_.erase({KeyPart(type), KeyPart(name), language});
 }
 
-void Resources::RemoveAllStringTables() {
-  const std::wstring stringType = KeyPart(RT_STRING);
-  std::erase_if(entries_, [&](const auto& item) { return std::get<0>(item.first) == stringType; });
-}
-
 HRSRC Resources::FindResourceExW(HMODULE, LPCWSTR type, LPCWSTR name, WORD language) {
   const auto it = entries_.find({KeyPart(type), KeyPart(name), language});
   if (it == entries_.end()) {
@@ -125,13 +120,6 @@ LPVOID Resources::LockResource(HGLOBAL data) {
 DWORD Resources::SizeofResource(HMODULE, HRSRC resource) {
   if (resource == nullptr) return 0;
   return static_cast<DWORD>(reinterpret_cast<Entry*>(resource)->Size());
-}
-
-void Resources::SetVersionInfo(WORD language, WORD codePage, std::map<std::wstring, std::wstring> strings) {
-  hasVersionInfo_ = true;
-  versionLanguage_ = language;
-  versionCodePage_ = codePage;
-  versionStrings_ = std::move(strings);
 }
 
 // The block handed to the core: the translation as two 16-bit words in one wide character's room, then

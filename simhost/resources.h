@@ -34,10 +34,7 @@ class Resources final : public plat::IResources {
   // LockResource yields no pointer from now on (Windows never does this for a loaded resource).
   void FailLocks(bool fail) { failLocks_ = fail; }
   void Remove(LPCWSTR type, LPCWSTR name, WORD language);
-  void RemoveAllStringTables();
-  // The program file's version information: one translation and its string values. Without it the
-  // version lookups fail as for a file that has none.
-  void SetVersionInfo(WORD language, WORD codePage, std::map<std::wstring, std::wstring> strings);
+  // The program file loses its version information: the version lookups fail as for a file that has none.
   void RemoveVersionInfo() { hasVersionInfo_ = false; }
 
  private:

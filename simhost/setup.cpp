@@ -7,24 +7,11 @@
 namespace simhost {
 namespace {
 
-constexpr REGSAM kKeyQueryValue = 0x0001;
-
 struct DeviceSet : Object {
   std::vector<DeviceRecord> devices;  // a snapshot, as SetupAPI takes one
 };
 
-struct KeyObject : Object {
-  std::wstring path;  // folded
-  REGSAM access = 0;
-};
-
 bool SameGuid(const GUID& a, const GUID& b) { return std::memcmp(&a, &b, sizeof(GUID)) == 0; }
-
-std::vector<BYTE> WideBytes(const std::wstring& units) {
-  std::vector<BYTE> bytes(units.size() * sizeof(WCHAR));
-  std::memcpy(bytes.data(), units.data(), bytes.size());
-  return bytes;
-}
 
 std::vector<BYTE> MultiString(const std::vector<std::wstring>& entries) {
   std::wstring units;
@@ -47,25 +34,8 @@ void Setup::AddImageDevice(std::vector<std::wstring> hardwareIds, unsigned insta
   const std::wstring driverKey = std::wstring(L"{6BDD1FC6-810F-11D0-BEC7-08002BE2092F}\\") + number;
   AddDevice({.hardwareIds = std::move(hardwareIds), .driverKey = driverKey});
   const std::wstring keyPath = std::wstring(L"SYSTEM\\CurrentControlSet\\Control\\Class\\") + driverKey;
-  AddKey(keyPath);
-  if (friendlyName) SetText(keyPath, L"FriendlyName", *friendlyName);
-}
-
-void Setup::AddKey(const std::wstring& path) { registry_[FoldCase(path)]; }
-
-void Setup::SetValue(const std::wstring& keyPath, const std::wstring& name, RegistryValue value) {
-  registry_[FoldCase(keyPath)][FoldCase(name)] = std::move(value);
-}
-
-void Setup::SetText(const std::wstring& keyPath, const std::wstring& name, const std::wstring& text) {
-  SetValue(keyPath, name, {REG_SZ, WideBytes(text + L'\0')});
-}
-
-bool Setup::KeyExists(const std::wstring& foldedPath) const {
-  if (registry_.count(foldedPath) != 0) return true;
-  const std::wstring prefix = foldedPath + L'\\';
-  const auto it = registry_.lower_bound(prefix);
-  return it != registry_.end() && it->first.compare(0, prefix.size(), prefix) == 0;
+  registry_.AddKey(keyPath);
+  if (friendlyName) registry_.SetText(keyPath, L"FriendlyName", *friendlyName);
 }
 
 HDEVINFO Setup::SetupDiGetClassDevsW(const GUID* classGuid, LPCWSTR enumerator, HWND, DWORD flags) {
@@ -138,60 +108,6 @@ BOOL Setup::SetupDiGetDeviceRegistryPropertyW(HDEVINFO set, PSP_DEVINFO_DATA dev
 BOOL Setup::SetupDiDestroyDeviceInfoList(HDEVINFO set) {
   if (!sets_.Close(set)) return Fail(ERROR_INVALID_HANDLE);
   return TRUE;
-}
-
-LONG Setup::RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM access, PHKEY result) {
-  if (result == nullptr || options != 0) return static_cast<LONG>(ERROR_INVALID_PARAMETER);
-  std::wstring path;
-  if (key != HKEY_LOCAL_MACHINE) {
-    const auto parent = keys_.Get<KeyObject>(key);
-    if (!parent) return static_cast<LONG>(ERROR_INVALID_HANDLE);
-    path = parent->path;
-  }
-  const std::wstring sub = subKey != nullptr ? FoldCase(subKey) : std::wstring();
-  if (!sub.empty()) path = path.empty() ? sub : path + L'\\' + sub;
-  if (path.empty() || !KeyExists(path)) return static_cast<LONG>(ERROR_FILE_NOT_FOUND);
-  auto object = std::make_shared<KeyObject>();
-  object->path = path;
-  object->access = access;
-  *result = static_cast<HKEY>(keys_.Insert(std::move(object)));
-  openedKeyPaths_.push_back(subKey != nullptr ? subKey : L"");
-  return static_cast<LONG>(ERROR_SUCCESS);
-}
-
-// As the platform: a buffer too small gets ERROR_MORE_DATA, the size needed, and undefined contents (here the
-// part that fitted), so a caller that uses the buffer after a failure is seen doing so.
-LONG Setup::RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
-                             LPDWORD dataSize) {
-  const auto object = keys_.Get<KeyObject>(key);
-  if (!object) return static_cast<LONG>(ERROR_INVALID_HANDLE);
-  if (reserved != nullptr || (data != nullptr && dataSize == nullptr)) {
-    return static_cast<LONG>(ERROR_INVALID_PARAMETER);
-  }
-  if ((object->access & kKeyQueryValue) == 0) return static_cast<LONG>(ERROR_ACCESS_DENIED);
-  const auto values = registry_.find(object->path);
-  if (values == registry_.end()) return static_cast<LONG>(ERROR_FILE_NOT_FOUND);
-  const auto value = values->second.find(FoldCase(valueName != nullptr ? valueName : L""));
-  if (value == values->second.end()) return static_cast<LONG>(ERROR_FILE_NOT_FOUND);
-  const auto size = static_cast<DWORD>(value->second.data.size());
-  if (type != nullptr) *type = value->second.type;
-  if (data == nullptr) {
-    if (dataSize != nullptr) *dataSize = size;
-    return static_cast<LONG>(ERROR_SUCCESS);
-  }
-  const DWORD offered = *dataSize;
-  *dataSize = size;
-  if (offered < size) {
-    std::memcpy(data, value->second.data.data(), offered);
-    return static_cast<LONG>(ERROR_MORE_DATA);
-  }
-  std::memcpy(data, value->second.data.data(), size);
-  return static_cast<LONG>(ERROR_SUCCESS);
-}
-
-LONG Setup::RegCloseKey(HKEY key) {
-  if (key == HKEY_LOCAL_MACHINE) return static_cast<LONG>(ERROR_SUCCESS);
-  return static_cast<LONG>(keys_.Close(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE);
 }
 
 }  // namespace simhost

@@ -134,13 +134,6 @@ BOOL Windows::EnableWindow(HWND window, BOOL enable) {
   }));
 }
 
-BOOL Windows::IsWindowEnabled(HWND window) {
-  return static_cast<BOOL>(Send([this, window]() -> LRESULT {
-    Control* control = ControlByHwnd(window);
-    return control != nullptr && control->enabled ? TRUE : FALSE;
-  }));
-}
-
 LRESULT Windows::SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return Send([this, window, message, wParam, lParam]() -> LRESULT {
     if (Dialog* dialog = DialogByHwnd(window)) {
@@ -170,8 +163,6 @@ LRESULT Windows::SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM l
 LRESULT Windows::ListMessage(Control& list, UINT message, WPARAM wParam, LPARAM lParam) {
   const auto row = static_cast<size_t>(wParam);
   switch (message) {
-    case LVM_GETITEMCOUNT:
-      return static_cast<LRESULT>(list.rows.size());
     case LVM_INSERTCOLUMNW: {
       const auto* info = reinterpret_cast<const LVCOLUMNW*>(lParam);
       const size_t at = std::min(static_cast<size_t>(wParam), list.columns.size());
@@ -314,16 +305,6 @@ void Windows::PostDialogMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     // whatever the state of the Cancel button (Wine's DefDlgProc does so).
     if (!handled && message == WM_CLOSE) PostCommand(IDCANCEL);
   });
-}
-
-bool Windows::Pump(const std::function<bool()>& done, uint64_t boundMs) {
-  Scheduler& scheduler = state_.world.scheduler();
-  const uint64_t deadline = scheduler.Now() + boundMs;
-  for (;;) {
-    while (!queue_.empty()) ServeOne();
-    if (done()) return true;
-    if (!scheduler.BlockUntil([&] { return !queue_.empty() || done(); }, deadline) && queue_.empty()) return done();
-  }
 }
 
 }  // namespace simhost

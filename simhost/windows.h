@@ -47,7 +47,6 @@ class Windows final : public plat::IWindows {
   HWND GetDlgItem(HWND dialog, int id) override;
   BOOL SetWindowTextW(HWND window, LPCWSTR text) override;
   BOOL EnableWindow(HWND window, BOOL enable) override;
-  BOOL IsWindowEnabled(HWND window) override;
   LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
   LONG_PTR SetWindowLongPtrW(HWND window, int index, LONG_PTR value) override;
   HICON LoadIconW(LPCWSTR name) override;
@@ -88,8 +87,6 @@ class Windows final : public plat::IWindows {
   // WM_CLOSE the dialog does not handle becomes the cancel command, as the default dialog procedure makes it.
   void PostCommand(int id);
   void PostDialogMessage(UINT message, WPARAM wParam, LPARAM lParam);
-  // On the window's thread: serves the queue until done() holds or the virtual bound passes.
-  bool Pump(const std::function<bool()>& done, uint64_t boundMs);
   size_t QueuedCalls() const { return queue_.size(); }
 
  private:

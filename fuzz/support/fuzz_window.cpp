@@ -35,10 +35,10 @@ void Fail(const std::string& what) {
 
 FuzzMachine::FuzzMachine(FuzzInput& input)
     : files_(tool_.host().files, tool_.host().kernel, input),
-      host_{tool_.host().time,     tool_.host().kernel,  tool_.host().process,   tool_.host().profile,
+      host_{tool_.host().time,     tool_.host().kernel,   tool_.host().process,   tool_.host().profile,
             tool_.host().console,  tool_.host().language, tool_.host().resources, tool_.host().user,
-            tool_.host().windows,  tool_.host().codePage, tool_.host().setup,     tool_.host().services,
-            files_,                tool_.host().sockets,  tool_.host().power} {
+            tool_.host().windows,  tool_.host().codePage, tool_.host().setup,     tool_.host().registry,
+            tool_.host().services, files_,                tool_.host().sockets,   tool_.host().power} {
   world_.scheduler().AdoptCurrentThread();
   scanner_ = &world_.usb().AttachScanner(0, DrawScenario(input));
   tool_.setup().AddImageDevice({L"USB\\VID_1209&PID_0001&REV_0100"}, 0, L"Scanner A");
@@ -68,7 +68,7 @@ void FuzzMachine::CheckAfterExit() {
   world_.scheduler().Sleep(1);  // the cancel thread returns
   if (tool_.OpenHandles() != 0) Fail(std::to_string(tool_.OpenHandles()) + " handles left open");
   if (tool_.services().OpenHandles() != 0) Fail("service handles left open");
-  if (tool_.setup().OpenDeviceSets() != 0 || tool_.setup().OpenKeys() != 0) Fail("setup handles left open");
+  if (tool_.setup().OpenDeviceSets() != 0 || tool_.registry().OpenKeys() != 0) Fail("setup handles left open");
   simhost::UsbBus& bus = world_.usb();
   if (bus.OpenHandles() != 0 || bus.RequestsInFlight() != 0) Fail("usbscan handle or request left open");
   if (!bus.Violations().empty()) Fail("usbscan: " + bus.Violations().front());

@@ -2,6 +2,7 @@
 
 #include "app/text_format.h"
 #include "device/usb_identity.h"
+#include "platform/registry_handles.h"
 #include "platform/setup_handles.h"
 #include "ui/fwupdate_dlg.h"
 
@@ -38,13 +39,13 @@ bool EndText(WCHAR* buffer, DWORD bytes) {
 
 bool ReadFriendlyName(plat::Host& host, const std::wstring& keyPath, int valueKind, WCHAR* buffer) {
   const DWORD size = valueKind == kFriendlyNameText ? static_cast<DWORD>(kFriendlyNameChars * sizeof(WCHAR)) : 4;
-  plat::UniqueRegKey key(host.setup);
-  if (host.setup.RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) {
+  plat::UniqueRegKey key(host.registry);
+  if (host.registry.RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) {
     return false;
   }
   DWORD read = size;
-  const LONG result = host.setup.RegQueryValueExW(key.Get(), L"FriendlyName", nullptr, nullptr,
-                                                  reinterpret_cast<LPBYTE>(buffer), &read);
+  const LONG result = host.registry.RegQueryValueExW(key.Get(), L"FriendlyName", nullptr, nullptr,
+                                                     reinterpret_cast<LPBYTE>(buffer), &read);
   if (result != static_cast<LONG>(ERROR_SUCCESS)) return false;
   return valueKind != kFriendlyNameText || EndText(buffer, read);
 }

@@ -49,13 +49,9 @@ Outcome OutcomeOf(uint16_t state, bool latest) {
 int CFWUpdateDlg::GetDeviceStatus(SearchOrigin fromStopThread, int event) {
   plat::Host& host = Host();
   const std::wstring channel = L"USB";
-  std::array<uint8_t, proto::kStatusReplySize> status{};
+  proto::ReplyBytes status{};
   std::wstring identification;
   bool latest = false;
-  auto transact = [&](const proto::CommandBlock& command, uint8_t* dataIn) {
-    const auto block = proto::Encode(command);
-    return RunCommandTransaction(host, channel, block.data(), nullptr, dataIn, status.data(), proto::kStatusReplySize);
-  };
   // What this search found; the window takes the texts over when they are shown.
   std::wstring deviceName;
   std::wstring interfaceText;
@@ -92,17 +88,17 @@ int CFWUpdateDlg::GetDeviceStatus(SearchOrigin fromStopThread, int event) {
 
   bool transacted = false;
   if (bcdDevice == 1) {
-    transacted = transact(proto::DeviceStatus(), nullptr);
+    transacted = RunCommand(host, channel, proto::DeviceStatus(), status);
   } else {
     if (m_hQuenbyMutex.IsEmpty() && (!FindDeviceFriendlyName() || !LockScanAppMutex(ScanAppLock::kQuenby))) {
       return failWith(L"[GetDeviceStatus]: Quenby Mutex lock fail...\n", IDS_QUENBY_IN_USE);
     }
     // One byte more than the reply, zeroed, so the text always ends.
     std::array<uint8_t, proto::kIdentificationSize + 1> idBuffer{};
-    const bool idRead = transact(proto::IdentificationRead(), idBuffer.data());
+    const bool idRead = RunCommand(host, channel, proto::IdentificationRead(), status, idBuffer.data());
     if (idRead) identification = Utf8ToText(host, reinterpret_cast<const char*>(idBuffer.data())).substr(0, kIdentificationChars);
     std::array<uint8_t, proto::kDeviceInfoSize> info{};
-    transacted = transact(proto::DeviceInfoRead(), info.data()) && idRead;
+    transacted = RunCommand(host, channel, proto::DeviceInfoRead(), status, info.data()) && idRead;
     const DWORD mainBoard = proto::ReadLe32(info.data() + proto::kMainBoardVersionOffset);
     const std::wstring panelText = FormatVersion(proto::ReadLe32(info.data() + proto::kPanelVersionOffset));
     app::ConsolePrint(host, L"[GetDeviceStatus]: MB Ver: (%s)/ Panel Ver:(%s)\n", FormatVersion(mainBoard), panelText);

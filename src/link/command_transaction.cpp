@@ -61,6 +61,13 @@ bool RunCommandTransaction(plat::Host& host, const std::wstring& channel, const 
   return true;
 }
 
+bool RunCommand(plat::Host& host, const std::wstring& channel, const proto::CommandBlock& command,
+                proto::ReplyBytes& statusReply, uint8_t* dataIn) {
+  const proto::CommandBytes block = proto::Encode(command);
+  return RunCommandTransaction(host, channel, block.data(), nullptr, dataIn, statusReply.data(),
+                               static_cast<DWORD>(statusReply.size()));
+}
+
 bool ProbeDevice(plat::Host& host, const std::wstring& channel, DWORD* releaseNumber) {
   CDeviceChannel device(host);
   const bool opened = OpenByName(device, channel);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "link/protocol.h"
 #include "platform/host.h"
 
 // The channel name fits a buffer of this many wide characters with its terminating NUL; a longer one is refused.
@@ -14,6 +15,11 @@ inline constexpr size_t kChannelNameChars = 20;
 // Anything else: the reply alone. The data length is the block's bytes 12-15.
 bool RunCommandTransaction(plat::Host& host, const std::wstring& channel, const uint8_t* block, const uint8_t* dataOut,
                            uint8_t* dataIn, uint8_t* statusReply, DWORD statusLength);
+
+// The command encoded and run with a whole status reply, and a data-in phase's bytes to dataIn: every request
+// of the search and the update but the firmware's data-out.
+bool RunCommand(plat::Host& host, const std::wstring& channel, const proto::CommandBlock& command,
+                proto::ReplyBytes& statusReply, uint8_t* dataIn = nullptr);
 
 // Opens and closes the channel. The USB release number (0 on the socket link) goes to releaseNumber if given.
 bool ProbeDevice(plat::Host& host, const std::wstring& channel, DWORD* releaseNumber);

@@ -73,8 +73,8 @@ CommandBlock FirmwareWrite(uint16_t imageCode, uint32_t imageSize) {
     return {kOpDataOut, kSubFirmwareWrite, imageCode, imageSize};
 }
 
-std::array<uint8_t, kStatusReplySize> EncodeReply(const StatusReply& reply) {
-    std::array<uint8_t, kStatusReplySize> bytes{};
+ReplyBytes EncodeReply(const StatusReply& reply) {
+    ReplyBytes bytes{};
     WriteLe32(bytes.data() + kErrorCodeOffset, reply.errorCode);
     WriteLe16(bytes.data() + kFwInfoOffset, reply.fwInfo);
     bytes[kBurnPercentOffset] = reply.burnPercent;

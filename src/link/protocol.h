@@ -52,8 +52,10 @@ struct StatusReply {
     uint8_t ubootVersion = 0;  // offset 14
 };
 
+using ReplyBytes = std::array<uint8_t, kStatusReplySize>;
+
 // Every byte not named by a field is zero.
-std::array<uint8_t, kStatusReplySize> EncodeReply(const StatusReply& reply);
+ReplyBytes EncodeReply(const StatusReply& reply);
 StatusReply DecodeReply(const uint8_t* reply32);
 
 uint32_t ReadLe32(const uint8_t* bytes);

@@ -9,6 +9,7 @@
 #include "platform/process.h"
 #include "platform/power.h"
 #include "platform/profile.h"
+#include "platform/registry.h"
 #include "platform/resources.h"
 #include "platform/services.h"
 #include "platform/setup.h"
@@ -31,6 +32,7 @@ struct Host {
   IWindows& windows;
   ICodePage& codePage;
   ISetup& setup;
+  IRegistry& registry;
   IServices& services;
   IFiles& files;
   ISockets& sockets;

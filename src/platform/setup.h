@@ -1,4 +1,4 @@
-// Device installation records (SetupAPI) and the registry keys behind them.
+// Device installation records (SetupAPI); the registry keys they name are plat::IRegistry's (registry.h).
 #pragma once
 #include "platform/win_types.h"
 
@@ -13,11 +13,6 @@ class ISetup {
                                                  PDWORD valueType, PBYTE buffer, DWORD bufferSize,
                                                  PDWORD requiredSize) = 0;
   virtual BOOL SetupDiDestroyDeviceInfoList(HDEVINFO set) = 0;
-
-  virtual LONG RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM access, PHKEY result) = 0;
-  virtual LONG RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
-                                LPDWORD dataSize) = 0;
-  virtual LONG RegCloseKey(HKEY key) = 0;
 };
 
 }  // namespace plat

@@ -1,4 +1,4 @@
-// Owners of a device information set and of a registry key, so that no path out of a walk leaves one open.
+// The owner of a device information set, so that no path out of a walk leaves one open.
 #pragma once
 #include "platform/setup.h"
 #include "platform/unique.h"
@@ -14,15 +14,6 @@ struct DeviceInfoSetTraits {
   static void Close(ISetup& setup, HDEVINFO set) { setup.SetupDiDestroyDeviceInfoList(set); }
 };
 
-struct RegKeyTraits {
-  using Type = HKEY;
-  using Seam = ISetup;
-  static HKEY Empty() { return nullptr; }
-  static bool IsValid(HKEY key) { return key != nullptr; }
-  static void Close(ISetup& setup, HKEY key) { setup.RegCloseKey(key); }
-};
-
 using UniqueDeviceInfoSet = Unique<DeviceInfoSetTraits>;
-using UniqueRegKey = Unique<RegKeyTraits>;
 
 }  // namespace plat

@@ -1,7 +1,7 @@
 // The one owner of a system handle: not copyable, movable, closed in its destructor through the seam that
 // owns the close. A traits struct names the kind: the handle type, its empty value, which values are worth
 // closing, the seam, and the close call. The kinds are in unique_handle.h (kernel), service_handles.h,
-// socket_handles.h, setup_handles.h and local_memory.h.
+// socket_handles.h, setup_handles.h, registry_handles.h and local_memory.h.
 #pragma once
 #include <utility>
 

@@ -78,7 +78,6 @@ constexpr UINT MF_STRING = 0x0;
 constexpr UINT MF_SEPARATOR = 0x800;
 
 constexpr UINT LVM_FIRST = 0x1000;
-constexpr UINT LVM_GETITEMCOUNT = LVM_FIRST + 4;
 constexpr UINT LVM_SETITEMSTATE = LVM_FIRST + 43;
 constexpr UINT LVM_GETITEMSTATE = LVM_FIRST + 44;
 constexpr UINT LVM_SETEXTENDEDLISTVIEWSTYLE = LVM_FIRST + 54;
@@ -122,7 +121,6 @@ class IWindows {
   virtual HWND GetDlgItem(HWND dialog, int id) = 0;
   virtual BOOL SetWindowTextW(HWND window, LPCWSTR text) = 0;
   virtual BOOL EnableWindow(HWND window, BOOL enable) = 0;
-  virtual BOOL IsWindowEnabled(HWND window) = 0;
   virtual LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) = 0;
   virtual LONG_PTR SetWindowLongPtrW(HWND window, int index, LONG_PTR value) = 0;
   virtual HICON LoadIconW(LPCWSTR name) = 0;  // from the program's own resources

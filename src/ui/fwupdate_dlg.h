@@ -53,7 +53,6 @@ class CFWUpdateDlg : public CDialogEx {
   bool IsRowChecked(int row);
   std::wstring GetCellText(int row, int column);
   void SetCellText(int row, int column, const std::wstring& text);
-  void SetControlText(int id, const std::wstring& text);
   void EnableControl(int id, bool enable);
   bool AnySlotBusy() const;
   // The device texts and the friendly name are written by whichever search ran last, on the window's thread or a
@@ -105,6 +104,8 @@ class CFWUpdateDlg : public CDialogEx {
 
  private:
   bool Closing() const;
+  void DisableButtons();        // the device list, Search Device, Update and Close
+  void EnableSearchAndClose();  // what the user may do again once nothing runs
   void OnUpdate();
   void OnClose();
   void OnSearchDevice();

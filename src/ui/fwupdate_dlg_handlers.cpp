@@ -20,7 +20,7 @@ struct CFWUpdateDlg::MessageMapEntry {
 
 // In the order the window routes them; the first matching entry handles the message.
 const CFWUpdateDlg::MessageMapEntry CFWUpdateDlg::kMessageMap[] = {
-    {WM_SYSCOMMAND, 0, [](CFWUpdateDlg& d, WPARAM w, LPARAM) -> INT_PTR { d.OnSysCommand(static_cast<UINT>(w)); return (w & 0xFFF0) == 16; }},
+    {WM_SYSCOMMAND, 0, [](CFWUpdateDlg& d, WPARAM w, LPARAM) -> INT_PTR { d.OnSysCommand(static_cast<UINT>(w)); return (w & 0xFFF0) == kAboutCommand; }},
     {WM_PAINT, 0, [](CFWUpdateDlg& d, WPARAM, LPARAM) -> INT_PTR { d.OnPaint(); return d.Host().windows.IsIconic(d.m_hWnd); }},
     {WM_TIMER, 0, [](CFWUpdateDlg&, WPARAM, LPARAM) -> INT_PTR { return FALSE; }},
     {WM_QUERYDRAGICON, 0, [](CFWUpdateDlg& d, WPARAM, LPARAM) -> INT_PTR { return reinterpret_cast<INT_PTR>(d.m_hIcon); }},
@@ -69,6 +69,19 @@ bool CFWUpdateDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR
   return false;
 }
 
+// While a search, an update or the close runs, the user can start nothing else.
+void CFWUpdateDlg::DisableButtons() {
+  EnableDlgItem(IDC_DEVICE_LIST, false);
+  EnableDlgItem(IDC_SEARCH_DEVICE, false);
+  EnableDlgItem(IDC_UPDATE, false);
+  EnableDlgItem(IDCANCEL, false);
+}
+
+void CFWUpdateDlg::EnableSearchAndClose() {
+  EnableDlgItem(IDC_SEARCH_DEVICE, true);
+  EnableDlgItem(IDCANCEL, true);
+}
+
 // A command posted to the window reaches the handlers whatever the buttons' states. Once Close has been accepted
 // the cancel thread has waited (or is waiting) for the workers, so nothing new may start: Update and Search
 // Device then do nothing.
@@ -78,19 +91,13 @@ void CFWUpdateDlg::OnUpdate() {
   if (Closing()) return;
   m_nCurrentRow = 0;
   m_strCurrentDestination.clear();
-  EnableDlgItem(IDC_DEVICE_LIST, false);
-  EnableDlgItem(IDC_SEARCH_DEVICE, false);
-  EnableDlgItem(IDC_UPDATE, false);
-  EnableDlgItem(IDCANCEL, false);
+  DisableButtons();
 
   if (!IsRowChecked(0)) {
     plat::Host& host = Host();
     host.user.MessageBoxW(m_hWnd, app::LoadStringById(host, IDS_DEVICE_NOT_FOUND).c_str(),
                          ApplicationTitle(host).c_str(), MB_OK);
-    if (!AnySlotBusy()) {
-      EnableDlgItem(IDC_SEARCH_DEVICE, true);
-      EnableDlgItem(IDCANCEL, true);
-    }
+    if (!AnySlotBusy()) EnableSearchAndClose();
     return;
   }
 
@@ -108,8 +115,7 @@ void CFWUpdateDlg::OnUpdate() {
   if (slot.hUpdateThread.IsEmpty()) {
     // No thread will ever clear the flag or give the buttons back: do it here, or the window is stuck.
     slot.bBusy = 0;
-    EnableDlgItem(IDC_SEARCH_DEVICE, true);
-    EnableDlgItem(IDCANCEL, true);
+    EnableSearchAndClose();
   }
 }
 
@@ -139,10 +145,7 @@ void CFWUpdateDlg::WaitForEarlierUpdateThread() {
 // burn, so Close does nothing until no slot is busy (as Update refuses a second update).
 void CFWUpdateDlg::OnClose() {
   if (AnySlotBusy()) return;
-  EnableDlgItem(IDC_DEVICE_LIST, false);
-  EnableDlgItem(IDC_SEARCH_DEVICE, false);
-  EnableDlgItem(IDC_UPDATE, false);
-  EnableDlgItem(IDCANCEL, false);
+  DisableButtons();
   if (!m_hCancelThread.IsEmpty()) return;
   app::ConsolePrint(Host(), L"[Cancel Button] Create Cancel Thread...\n");
   DWORD id = 0;
@@ -153,18 +156,12 @@ void CFWUpdateDlg::OnClose() {
 
 void CFWUpdateDlg::OnSearchDevice() {
   if (Closing()) return;
-  EnableDlgItem(IDC_DEVICE_LIST, false);
-  EnableDlgItem(IDC_SEARCH_DEVICE, false);
-  EnableDlgItem(IDC_UPDATE, false);
-  EnableDlgItem(IDCANCEL, false);
+  DisableButtons();
   GetDeviceStatus(SearchOrigin::kOther, 2);
-  if (!AnySlotBusy()) {
-    EnableDlgItem(IDC_SEARCH_DEVICE, true);
-    EnableDlgItem(IDCANCEL, true);
-  }
+  if (!AnySlotBusy()) EnableSearchAndClose();
 }
 
-// Nothing in the window generates command 16 (no menu item exists), so the About box is never shown.
+// Nothing in the window generates the About command (no menu item exists), so the About box is never shown.
 void CFWUpdateDlg::OnSysCommand(UINT id) {
   if ((id & 0xFFF0) == kAboutCommand) {
     CAboutDlg about(Host());

@@ -26,8 +26,6 @@ void CFWUpdateDlg::SetCellText(int row, int column, const std::wstring& text) {
   m_listDevices.SetItemText(row, column, text);
 }
 
-void CFWUpdateDlg::SetControlText(int id, const std::wstring& text) { SetDlgItemText(id, text); }
-
 void CFWUpdateDlg::EnableControl(int id, bool enable) { EnableDlgItem(id, enable); }
 
 bool CFWUpdateDlg::AnySlotBusy() const {

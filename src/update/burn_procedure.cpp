@@ -173,8 +173,7 @@ bool BurnProcedureRun::WaitReady() {
 }
 
 bool BurnProcedureRun::SendStatusCommand(const proto::CommandBlock& command) {
-  const auto block = proto::Encode(command);
-  return RunCommandTransaction(host_, channel_, block.data(), nullptr, nullptr, status_.data(), proto::kStatusReplySize);
+  return RunCommand(host_, channel_, command, status_);
 }
 
 bool BurnProcedureRun::Fail(UINT textId) {

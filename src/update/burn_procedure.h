@@ -2,7 +2,6 @@
 // power-off, finishing progress, power-on and the ready wait. Every phase that fails posts its text and ends
 // the run with false; nothing more is sent to the device after a failure.
 #pragma once
-#include <array>
 #include <string>
 
 #include "link/protocol.h"
@@ -38,5 +37,5 @@ class BurnProcedureRun {
   BurnProcedure procedure_;
   int limit_;
   int row_;
-  std::array<uint8_t, proto::kStatusReplySize> status_{};
+  proto::ReplyBytes status_{};
 };

@@ -28,11 +28,7 @@ BOOL CFWUpdateDlg::UpdateDevice(const std::wstring& channel, int row) {
     PostStatus(row, app::LoadStringById(host, textId));
     return FALSE;
   };
-  std::array<uint8_t, proto::kStatusReplySize> status{};
-  auto transact = [&](const proto::CommandBlock& command, uint8_t* dataIn) {
-    const auto block = proto::Encode(command);
-    return RunCommandTransaction(host, channel, block.data(), nullptr, dataIn, status.data(), proto::kStatusReplySize);
-  };
+  proto::ReplyBytes status{};
 
   DWORD bcdDevice = 0;
   if (!ProbeDevice(host, channel, &bcdDevice)) return fail(IDS_DEVICE_NOT_FOUND);
@@ -51,7 +47,7 @@ BOOL CFWUpdateDlg::UpdateDevice(const std::wstring& channel, int row) {
   std::wstring panelText;
   auto readVersions = [&] {
     std::array<uint8_t, proto::kDeviceInfoSize> info{};
-    if (!transact(proto::DeviceInfoRead(), info.data())) return false;
+    if (!RunCommand(host, channel, proto::DeviceInfoRead(), status, info.data())) return false;
     mainBoard = proto::ReadLe32(info.data() + proto::kMainBoardVersionOffset);
     panelText = FormatVersion(proto::ReadLe32(info.data() + proto::kPanelVersionOffset));
     return true;
@@ -67,7 +63,7 @@ BOOL CFWUpdateDlg::UpdateDevice(const std::wstring& channel, int row) {
   const DWORD bootLoaderWaitStart = host.time.GetTickCount();
   proto::StatusReply reply;
   for (;;) {
-    if (!transact(proto::DeviceStatus(), nullptr)) return fail(IDS_CHECK_STATUS_ERROR);
+    if (!RunCommand(host, channel, proto::DeviceStatus(), status)) return fail(IDS_CHECK_STATUS_ERROR);
     reply = proto::DecodeReply(status.data());
     if (reply.fwInfo == proto::kReady || reply.fwInfo == proto::kLlBoot) break;
     PostStatus(row, app::LoadStringById(host, IDS_DEVICE_BUSY_WAIT));

@@ -2,6 +2,9 @@
 // expect. The macros' names are common words (`ok` is also a member of <chrono>'s types): a case file includes
 // this header after every other.
 #pragma once
+#include <string>
+#include <string_view>
+
 #include "harness.h"
 
 namespace conformance {
@@ -9,16 +12,20 @@ namespace conformance {
 // DWORD is 32 bits on both sides, unsigned int natively and unsigned long on Windows; printf gets unsigned long.
 inline unsigned long ul(DWORD value) { return static_cast<unsigned long>(value); }
 
-// The test_ functions, in the order RunAll runs them.
-void test_usbscan_missing_device(Context& t);
-void test_usbscan_synchronous_requests(Context& t);
-void test_mutex_create_last_error(Context& t);
-void test_mutex_namespaces(Context& t);
-void test_mutex_held_by_another_process(Context& t);
-void test_system_error_texts(Context& t);
-void test_stisvc_config_and_state(Context& t);
-void test_send_message_from_another_thread(Context& t);
-void test_strings_by_language(Context& t);
+// A text for a check's message: line ends shown as \r and \n, anything beyond ASCII as '?'.
+inline std::string Narrow(std::wstring_view text) {
+  std::string out;
+  for (const wchar_t c : text) {
+    if (c == L'\r') {
+      out += "\\r";
+    } else if (c == L'\n') {
+      out += "\\n";
+    } else {
+      out += c < 0x80 ? static_cast<char>(c) : '?';
+    }
+  }
+  return out;
+}
 
 }  // namespace conformance
 

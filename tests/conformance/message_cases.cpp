@@ -11,20 +11,6 @@ namespace {
 constexpr DWORD kEnglish = 0x0409;
 constexpr DWORD kFlags = FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
 
-std::string Narrow(const wchar_t* text) {
-  std::string out;
-  for (; *text != L'\0'; ++text) {
-    if (*text == L'\r') {
-      out += "\\r";
-    } else if (*text == L'\n') {
-      out += "\\n";
-    } else {
-      out += *text < 0x80 ? static_cast<char>(*text) : '?';
-    }
-  }
-  return out;
-}
-
 }  // namespace
 
 void test_system_error_texts(Context& t) {

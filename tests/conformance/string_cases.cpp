@@ -15,18 +15,6 @@ constexpr LANGID kGermanNeutral = 0x0007;
 constexpr LANGID kEnglish = 0x0409;
 constexpr LANGID kDutch = 0x0413;  // no table of the program's
 
-std::string Narrow(const std::wstring& text) {
-  std::string out;
-  for (const wchar_t c : text) {
-    if (c == L'\n') {
-      out += "\\n";
-    } else {
-      out += c < 0x80 ? static_cast<char>(c) : '?';
-    }
-  }
-  return out;
-}
-
 }  // namespace
 
 void test_strings_by_language(Context& t) {

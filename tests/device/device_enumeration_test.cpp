@@ -33,8 +33,8 @@ class DeviceEnumerationTest : public testing::Test {
       const std::wstring driverKey = L"{6BDD1FC6-810F-11D0-BEC7-08002BE2092F}\\000" + std::to_wstring(instance);
       process.setup().AddDevice({device.classGuid, device.present, device.hardwareIds, driverKey});
       const std::wstring keyPath = std::wstring(L"SYSTEM\\CurrentControlSet\\Control\\Class\\") + driverKey;
-      process.setup().AddKey(keyPath);
-      if (device.friendlyName) process.setup().SetText(keyPath, L"FriendlyName", *device.friendlyName);
+      process.registry().AddKey(keyPath);
+      if (device.friendlyName) process.registry().SetText(keyPath, L"FriendlyName", *device.friendlyName);
       ++instance;
     }
   }
@@ -78,7 +78,7 @@ TEST_F(DeviceEnumerationTest, FindsTheFirstScannerWithAReadableName) {
     kPrevious.copy(dialog.m_szFriendlyName, kPrevious.size());
     EXPECT_EQ(dialog.FindDeviceFriendlyName() != FALSE, c.found) << c.what;
     EXPECT_EQ(std::wstring(dialog.m_szFriendlyName), c.name) << c.what;
-    EXPECT_EQ(tool.setup().OpenKeys(), 0u) << c.what;
+    EXPECT_EQ(tool.registry().OpenKeys(), 0u) << c.what;
     EXPECT_EQ(tool.setup().OpenDeviceSets(), 0u) << c.what << ": the device information set is released";
   }
 }
@@ -90,7 +90,7 @@ TEST_F(DeviceEnumerationTest, ReadsTheDriverKeyOfTheMatchingDevice) {
   ASSERT_TRUE(dialog.FindDeviceFriendlyName());
   const std::vector<std::wstring> expected = {
       L"SYSTEM\\CurrentControlSet\\Control\\Class\\{6BDD1FC6-810F-11D0-BEC7-08002BE2092F}\\0001"};
-  EXPECT_EQ(tool.setup().OpenedKeyPaths(), expected) << testing::PrintToString(tool.setup().OpenedKeyPaths());
+  EXPECT_EQ(tool.registry().OpenedKeyPaths(), expected) << testing::PrintToString(tool.registry().OpenedKeyPaths());
 }
 
 TEST_F(DeviceEnumerationTest, NoDeviceSetMeansNoName) {
@@ -112,7 +112,7 @@ TEST_F(DeviceEnumerationTest, AHardwareIdListLongerThanOfferedMatchesNothing) {
   Install(tool, {{{longId}, L"Long list"}});
   CFWUpdateDlg dialog(tool.host());
   EXPECT_FALSE(dialog.FindDeviceFriendlyName());
-  EXPECT_TRUE(tool.setup().OpenedKeyPaths().empty()) << testing::PrintToString(tool.setup().OpenedKeyPaths());
+  EXPECT_TRUE(tool.registry().OpenedKeyPaths().empty()) << testing::PrintToString(tool.registry().OpenedKeyPaths());
 }
 
 class ReadFriendlyNameTest : public DeviceEnumerationTest {
@@ -120,11 +120,7 @@ class ReadFriendlyNameTest : public DeviceEnumerationTest {
   static constexpr const wchar_t* kKey =
       L"SYSTEM\\CurrentControlSet\\Control\\Class\\{6BDD1FC6-810F-11D0-BEC7-08002BE2092F}\\0000";
 
-  static simhost::RegistryValue Units(const std::wstring& units) {
-    std::vector<BYTE> data(units.size() * sizeof(WCHAR));
-    std::memcpy(data.data(), units.data(), data.size());
-    return {REG_SZ, data};
-  }
+  static simhost::RegistryValue Units(const std::wstring& units) { return {REG_SZ, simhost::WideBytes(units)}; }
 };
 
 TEST_F(ReadFriendlyNameTest, TextsEndInsideTheBuffer) {
@@ -143,7 +139,7 @@ TEST_F(ReadFriendlyNameTest, TextsEndInsideTheBuffer) {
   };
   for (const auto& c : cases) {
     simhost::Process tool(world);
-    tool.setup().SetValue(kKey, L"FriendlyName", c.value);
+    tool.registry().SetValue(kKey, L"FriendlyName", c.value);
     WCHAR buffer[kFriendlyNameChars + 8];
     std::wmemset(buffer, L'#', kFriendlyNameChars + 8);
     EXPECT_EQ(ReadFriendlyName(tool.host(), kKey, kFriendlyNameText, buffer), c.read) << c.what;
@@ -151,32 +147,32 @@ TEST_F(ReadFriendlyNameTest, TextsEndInsideTheBuffer) {
       EXPECT_EQ(std::wstring(buffer), c.text) << c.what;
     }
     EXPECT_EQ(buffer[kFriendlyNameChars], L'#') << c.what << ": nothing written past 256 characters";
-    EXPECT_EQ(tool.setup().OpenKeys(), 0u) << c.what;
+    EXPECT_EQ(tool.registry().OpenKeys(), 0u) << c.what;
   }
 }
 
 TEST_F(ReadFriendlyNameTest, OtherKindsReadFourBytes) {
   simhost::Process tool(world);
-  tool.setup().SetValue(kKey, L"FriendlyName", {REG_DWORD, {0x78, 0x56, 0x34, 0x12}});
+  tool.registry().SetValue(kKey, L"FriendlyName", {REG_DWORD, {0x78, 0x56, 0x34, 0x12}});
   WCHAR buffer[kFriendlyNameChars] = {};
   ASSERT_TRUE(ReadFriendlyName(tool.host(), kKey, 0, buffer));
   DWORD value = 0;
   std::memcpy(&value, buffer, sizeof(value));
   EXPECT_EQ(value, 0x12345678u);
-  tool.setup().SetText(kKey, L"FriendlyName", L"Scanner");
+  tool.registry().SetText(kKey, L"FriendlyName", L"Scanner");
   EXPECT_FALSE(ReadFriendlyName(tool.host(), kKey, 4, buffer)) << "a text does not fit in four bytes";
-  EXPECT_EQ(tool.setup().OpenKeys(), 0u);
+  EXPECT_EQ(tool.registry().OpenKeys(), 0u);
 }
 
 TEST_F(ReadFriendlyNameTest, AMissingKeyOrValueIsNoName) {
   simhost::Process tool(world);
-  tool.setup().AddKey(kKey);
+  tool.registry().AddKey(kKey);
   WCHAR buffer[kFriendlyNameChars] = {};
   EXPECT_FALSE(ReadFriendlyName(tool.host(), kKey, kFriendlyNameText, buffer)) << "no value";
   EXPECT_FALSE(ReadFriendlyName(tool.host(), std::wstring(kKey) + L"9", kFriendlyNameText, buffer)) << "no key";
-  tool.setup().SetText(kKey, L"friendlyname", L"Any case");
+  tool.registry().SetText(kKey, L"friendlyname", L"Any case");
   EXPECT_TRUE(ReadFriendlyName(tool.host(), kKey, kFriendlyNameText, buffer)) << "value names ignore case";
-  EXPECT_EQ(tool.setup().OpenKeys(), 0u);
+  EXPECT_EQ(tool.registry().OpenKeys(), 0u);
 }
 
 }  // namespace

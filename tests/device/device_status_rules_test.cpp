@@ -9,17 +9,14 @@
 
 #include "res/resource.h"
 #include "res/string_ids.h"
+#include "support/status_answers.h"
 #include "support/window_fixture.h"
 
 namespace {
 
-const std::wstring kQuenby = L"Global\\KAVREL_QUENBY_SUBSCRIPTION_MUTEX_Scanner A";
+using fwtest::Answer;
 
-proto::StatusReply Answer(uint16_t state) {
-  proto::StatusReply reply;
-  reply.fwInfo = state;
-  return reply;
-}
+const std::wstring kQuenby = L"Global\\KAVREL_QUENBY_SUBSCRIPTION_MUTEX_Scanner A";
 
 // A machine like the scanner fixture's, except that the scanner's device record may lack its FriendlyName.
 class DeviceStatusRulesBase : public WindowTest {

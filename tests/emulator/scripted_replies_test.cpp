@@ -3,22 +3,18 @@
 #include <gtest/gtest.h>
 
 #include "emulator/tessaline_device.h"
+#include "support/status_answers.h"
 #include "transaction_driver.h"
 
 namespace {
 
-proto::StatusReply Answer(uint16_t state, uint32_t error = 0) {
-    proto::StatusReply reply;
-    reply.fwInfo = state;
-    reply.errorCode = error;
-    return reply;
-}
+using fwtest::Answer;
 
 TEST(ScriptedReplies, EachKindOfCommandTakesItsOwnScript) {
     emu::Scenario scenario;
     scenario.mainBoardVersion = 0x0002'012C;
     emu::TessalineDevice device(scenario, 0);
-    device.ScriptReadReplies({Answer(proto::kBusy), Answer(proto::kFwUpdate, 0x1234)});
+    device.ScriptReadReplies({Answer(proto::kBusy), Answer(proto::kFwUpdate, {.errorCode = 0x1234})});
     device.ScriptStatusReplies({Answer(proto::kLlBoot)});
 
     const auto identification = emu_test::RunTransaction(device, proto::IdentificationRead(), 10);

@@ -94,7 +94,7 @@ TEST_F(LockScanAppsTest, TakesAllThreeOrPostsWhyNot) {
       EXPECT_FALSE(world.IsNameInUse(kScanExt, 1)) << c.what;
       EXPECT_FALSE(world.IsNameInUse(kQuenby, 1)) << c.what;
     }
-    EXPECT_EQ(tool.setup().OpenKeys() + tool.setup().OpenDeviceSets(), 0u) << c.what;
+    EXPECT_EQ(tool.registry().OpenKeys() + tool.setup().OpenDeviceSets(), 0u) << c.what;
   }
 }
 

@@ -7,11 +7,12 @@
 #include <vector>
 
 #include "platform/local_memory.h"
+#include "platform/registry_handles.h"
 #include "platform/service_handles.h"
 #include "platform/setup_handles.h"
 #include "platform/socket_handles.h"
 #include "platform/unique_handle.h"
-#include "recording_seams.h"
+#include "support/recording_seams.h"
 
 namespace {
 

@@ -2,6 +2,7 @@
 // queue until the window's thread serves them, as SendMessage does on Windows. The scheduler runs one thread at a
 // time, so ThreadSanitizer cannot see two workers touching the window's state at once there; with this model
 // the threads really run side by side, and any state a worker touches without the window's thread shows up.
+// It implements plat::IWindows whole: a call added to that interface must be added here too.
 #pragma once
 #include <condition_variable>
 #include <deque>
@@ -33,7 +34,6 @@ class ThreadedWindows final : public plat::IWindows {
   HWND GetDlgItem(HWND dialog, int id) override;
   BOOL SetWindowTextW(HWND window, LPCWSTR text) override;
   BOOL EnableWindow(HWND, BOOL) override { return FALSE; }
-  BOOL IsWindowEnabled(HWND) override { return TRUE; }
   LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
   LONG_PTR SetWindowLongPtrW(HWND, int, LONG_PTR) override { return 0; }
   HICON LoadIconW(LPCWSTR) override { return nullptr; }

@@ -41,8 +41,8 @@ class SharedTextsTest : public testing::Test {
   plat::Host& simulated = tool.host();
   plat::Host host{simulated.time,     simulated.kernel,   simulated.process,   simulated.profile,
                   simulated.console,  simulated.language, simulated.resources, simulated.user,
-                  windows,            simulated.codePage, simulated.setup,     simulated.services,
-                  simulated.files,    simulated.sockets,  simulated.power};
+                  windows,            simulated.codePage, simulated.setup,     simulated.registry,
+                  simulated.services, simulated.files,    simulated.sockets,   simulated.power};
 };
 
 TEST_F(SharedTextsTest, SearchesOnSeveralThreadsLeaveWholeTextsInPairs) {

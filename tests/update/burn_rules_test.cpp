@@ -6,16 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "support/status_answers.h"
 #include "support/update_fixture.h"
 
 namespace {
 
-proto::StatusReply Answer(uint16_t state, uint32_t error = 0) {
-  proto::StatusReply reply;
-  reply.fwInfo = state;
-  reply.errorCode = error;
-  return reply;
-}
+using fwtest::Answer;
 
 class BurnRulesTest : public UpdateFixture {
  protected:
@@ -137,7 +133,7 @@ TEST_F(BurnRulesTest, TheFirstStatusCheckFailsOnlyOnAFailedTransaction) {
        {L"Burning firmware error!! (After send data first time check status...)\n"}},
       {"monitored, no answer", BurnProcedure::kMonitored, true, {}, false, {L"Burning firmware error!! (At "}},
       {"unmonitored, a burn error and LLBOOT go unjudged", BurnProcedure::kUnmonitored, false,
-       {Answer(proto::kLlBoot, 0x7001)}, true,
+       {Answer(proto::kLlBoot, {.errorCode = 0x7001})}, true,
        {L"Device ErrorCode (0x7001) (After send data first time check status...)\n",
         L"Device FWInfo (0x6) (After send data first time check status...)\n"}},
   };

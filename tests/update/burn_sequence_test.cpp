@@ -7,8 +7,11 @@
 #include "res/resource.h"
 #include "res/string_ids.h"
 #include "support/scanner_fixture.h"
+#include "support/status_answers.h"
 
 namespace {
+
+using fwtest::Answer;
 
 class BurnSequenceTest : public ScannerTest {
  protected:
@@ -27,13 +30,6 @@ class BurnSequenceTest : public ScannerTest {
     return shown;
   }
   std::wstring Progress(int percent, size_t dots) { return text::Format(Text(IDS_BURN_PROGRESS), percent) + std::wstring(dots, L'.'); }
-  static proto::StatusReply Answer(uint16_t state, uint8_t percent = 0, uint32_t error = 0) {
-    proto::StatusReply reply;
-    reply.fwInfo = state;
-    reply.burnPercent = percent;
-    reply.errorCode = error;
-    return reply;
-  }
 };
 
 TEST_F(BurnSequenceTest, TheMonitoredBurnShowsTheDevicesProgressThenWaitsForFiveReadyAnswers) {
@@ -43,8 +39,9 @@ TEST_F(BurnSequenceTest, TheMonitoredBurnShowsTheDevicesProgressThenWaitsForFive
   bool ok = false;
   // The burn watch: 12 %, 40 %, 85 %, done. The ready wait: READY, READY, BUSY, then five READY.
   const auto shown = Burn(scanner,
-                          {Answer(7, 12), Answer(7, 40), Answer(7, 85), Answer(0), Answer(0), Answer(0), Answer(4),
-                           Answer(0), Answer(0), Answer(0), Answer(0), Answer(0)},
+                          {Answer(7, {.burnPercent = 12}), Answer(7, {.burnPercent = 40}),
+                           Answer(7, {.burnPercent = 85}), Answer(0), Answer(0), Answer(0), Answer(4), Answer(0),
+                           Answer(0), Answer(0), Answer(0), Answer(0)},
                           BurnProcedure::kMonitored, 60, ok);
   EXPECT_TRUE(ok);
   const std::vector<std::wstring> expectedStart = {Text(IDS_SENDING_FIRMWARE), Text(IDS_FW_UPGRADE_WAIT),
@@ -72,9 +69,12 @@ TEST_F(BurnSequenceTest, WhatTheBurnWatchTakesAsFailure) {
     const wchar_t* console;
   };
   const Case cases[] = {
-      {"0x7001", {Answer(7, 10), Answer(7, 20, 0x7001)}, false, L"Device has ErrorCode (0x7001) (At "},
-      {"LLBOOT while burning", {Answer(7, 10), Answer(6)}, false, L"Device FWInfo not correct (0x6) (At "},
-      {"another error code is only logged", {Answer(7, 10, 0x1234), Answer(0)}, true, L"Device has ErrorCode (0x1234) (At "},
+      {"0x7001", {Answer(7, {.burnPercent = 10}), Answer(7, {.errorCode = 0x7001, .burnPercent = 20})}, false,
+       L"Device has ErrorCode (0x7001) (At "},
+      {"LLBOOT while burning", {Answer(7, {.burnPercent = 10}), Answer(6)}, false,
+       L"Device FWInfo not correct (0x6) (At "},
+      {"another error code is only logged", {Answer(7, {.errorCode = 0x1234, .burnPercent = 10}), Answer(0)}, true,
+       L"Device has ErrorCode (0x1234) (At "},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);

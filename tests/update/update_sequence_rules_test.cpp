@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "support/status_answers.h"
 #include "support/update_fixture.h"
 
 namespace {
@@ -17,12 +18,9 @@ const std::wstring kGuid = L"{E6E9D5F2-2344-4763-A8C6-25462D4CA1E6}";
 const std::wstring kQuenby = L"Global\\KAVREL_QUENBY_SUBSCRIPTION_MUTEX_Scanner A";
 constexpr uint16_t kStandard = 0x0100, kDirect = 1;
 
-proto::StatusReply Answer(uint16_t state) {
-  proto::StatusReply reply;
-  reply.fwInfo = state;
-  reply.ubootVersion = 8;
-  return reply;
-}
+using fwtest::Answer;
+// The boot loader's answers carry the scanner's own boot-loader version, which picks the image it accepts.
+const proto::StatusReply kBootLoader{.ubootVersion = emu::Scenario{}.ubootVersion};
 
 using UpdateSequenceRulesTest = UpdateFixture;
 
@@ -59,9 +57,11 @@ INSTANTIATE_TEST_SUITE_P(
                     BootLoaderCase{"standard_recovery", kStandard, proto::kLlBoot, {}, 0},
                     BootLoaderCase{"direct_recovery", kDirect, proto::kLlBoot, {}, 0},
                     BootLoaderCase{"busy_burning_then_recovery", kStandard, proto::kReady,
-                                   {Answer(proto::kBusy), Answer(proto::kFwUpdate), Answer(proto::kLlBoot)}, 2},
+                                   {Answer(proto::kBusy, kBootLoader), Answer(proto::kFwUpdate, kBootLoader),
+                                    Answer(proto::kLlBoot, kBootLoader)},
+                                   2},
                     BootLoaderCase{"other_state_then_ready", kDirect, proto::kReady,
-                                   {Answer(0x8001), Answer(proto::kReady)}, 1}),
+                                   {Answer(0x8001, kBootLoader), Answer(proto::kReady, kBootLoader)}, 1}),
     [](const testing::TestParamInfo<BootLoaderCase>& param) { return std::string(param.param.what); });
 
 struct DeadlineCase {

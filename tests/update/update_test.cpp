@@ -36,6 +36,17 @@ class UpdateTest : public ScannerTest {
     return it == Shown().end() ? std::wstring::npos : static_cast<size_t>(it - Shown().begin());
   }
   const std::wstring& Console() { return tool.console().Output(); }
+  // What an update leaves, whatever its verdict: Search Device back and Update not, the service as it was, the
+  // scan applications' locks free, and no handle of the tool's or of the bus open.
+  void ExpectEverythingGivenBack() {
+    EXPECT_TRUE(searchEnabled);
+    EXPECT_FALSE(updateEnabled);
+    ExpectServiceGivenBack();
+    EXPECT_FALSE(world.IsNameInUse(L"Global\\KAVREL_SCAN_EXT_APP_MUTEX_Scanner A", 1));
+    EXPECT_FALSE(world.IsNameInUse(L"Global\\KAVREL_QUENBY_SUBSCRIPTION_MUTEX_Scanner A", 1));
+    EXPECT_EQ(tool.OpenHandles(), 0u);
+    EXPECT_EQ(world.usb().OpenHandles(), 0u);
+  }
 
   std::wstring verdict;
   bool searchEnabled = false;
@@ -55,13 +66,7 @@ TEST_F(UpdateTest, TheStandardPathBurnsWithMonitoringAndSucceeds) {
   EXPECT_TRUE(WasShown(Text(IDS_BURN_DONE)));
   EXPECT_TRUE(WasShown(Text(IDS_CHECK_POWER_OFF)));
   EXPECT_TRUE(WasShown(Text(IDS_DEVICE_READY_WAIT)));
-  EXPECT_TRUE(searchEnabled);
-  EXPECT_FALSE(updateEnabled);
-  ExpectServiceGivenBack();
-  EXPECT_FALSE(world.IsNameInUse(L"Global\\KAVREL_SCAN_EXT_APP_MUTEX_Scanner A", 1));
-  EXPECT_FALSE(world.IsNameInUse(L"Global\\KAVREL_QUENBY_SUBSCRIPTION_MUTEX_Scanner A", 1));
-  EXPECT_EQ(tool.OpenHandles(), 0u);
-  EXPECT_EQ(world.usb().OpenHandles(), 0u);
+  ExpectEverythingGivenBack();
   EXPECT_NE(tool.console().Output().find(L"[Thread_VoskUpdate] Start WIA Finish!!\n"), std::wstring::npos);
   // The version is read back once the scanner is ready, before the service is given back.
   EXPECT_NE(Console().find(L"[UpdateDevice]: MB Ver after the update: (0.68)/ Panel Ver:(1.05)\n"), std::wstring::npos)
@@ -182,13 +187,7 @@ TEST_P(UpdateFailureTest, EndsInTheVerdictWithItsReasonAndGivesEverythingBack) {
   EXPECT_EQ(verdict, Failed(reason));
   EXPECT_EQ(WasShown(Text(IDS_CHECK_VERSION)), GetParam().readsBack);
   EXPECT_FALSE(WasShown(L"Update Succeed."));
-  EXPECT_TRUE(searchEnabled);
-  EXPECT_FALSE(updateEnabled);
-  ExpectServiceGivenBack();
-  EXPECT_FALSE(world.IsNameInUse(L"Global\\KAVREL_SCAN_EXT_APP_MUTEX_Scanner A", 1));
-  EXPECT_FALSE(world.IsNameInUse(L"Global\\KAVREL_QUENBY_SUBSCRIPTION_MUTEX_Scanner A", 1));
-  EXPECT_EQ(tool.OpenHandles(), 0u);
-  EXPECT_EQ(world.usb().OpenHandles(), 0u);
+  ExpectEverythingGivenBack();
 }
 
 INSTANTIATE_TEST_SUITE_P(

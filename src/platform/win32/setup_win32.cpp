@@ -18,13 +18,4 @@ BOOL Setup::SetupDiGetDeviceRegistryPropertyW(HDEVINFO set, PSP_DEVINFO_DATA dev
 }
 BOOL Setup::SetupDiDestroyDeviceInfoList(HDEVINFO set) { return ::SetupDiDestroyDeviceInfoList(set); }
 
-LONG Setup::RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM access, PHKEY result) {
-  return ::RegOpenKeyExW(key, subKey, options, access, result);
-}
-LONG Setup::RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
-                             LPDWORD dataSize) {
-  return ::RegQueryValueExW(key, valueName, reserved, type, data, dataSize);
-}
-LONG Setup::RegCloseKey(HKEY key) { return ::RegCloseKey(key); }
-
 }  // namespace plat::win32

@@ -1,4 +1,4 @@
-// SetupAPI and the registry, forwarded one to one.
+// SetupAPI, forwarded one to one.
 #pragma once
 #include "platform/setup.h"
 
@@ -11,10 +11,6 @@ class Setup final : public ISetup {
   BOOL SetupDiGetDeviceRegistryPropertyW(HDEVINFO set, PSP_DEVINFO_DATA device, DWORD property, PDWORD valueType,
                                          PBYTE buffer, DWORD bufferSize, PDWORD requiredSize) override;
   BOOL SetupDiDestroyDeviceInfoList(HDEVINFO set) override;
-  LONG RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM access, PHKEY result) override;
-  LONG RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
-                        LPDWORD dataSize) override;
-  LONG RegCloseKey(HKEY key) override;
 };
 
 }  // namespace plat::win32

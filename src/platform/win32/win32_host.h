@@ -3,6 +3,7 @@
 #include "platform/host.h"
 #include "platform/win32/codepage_win32.h"
 #include "platform/win32/files_win32.h"
+#include "platform/win32/registry_win32.h"
 #include "platform/win32/services_win32.h"
 #include "platform/win32/setup_win32.h"
 #include "platform/win32/sockets_win32.h"
@@ -82,7 +83,6 @@ class Windows final : public IWindows {
   HWND GetDlgItem(HWND dialog, int id) override;
   BOOL SetWindowTextW(HWND window, LPCWSTR text) override;
   BOOL EnableWindow(HWND window, BOOL enable) override;
-  BOOL IsWindowEnabled(HWND window) override;
   LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
   LONG_PTR SetWindowLongPtrW(HWND window, int index, LONG_PTR value) override;
   HICON LoadIconW(LPCWSTR name) override;
@@ -107,7 +107,7 @@ class Power final : public IPower {
 class Win32Host {
  public:
   Host host{time_, kernel_, process_, profile_, console_, language_, resources_, user_, windows_,
-            codePage_, setup_, services_, files_, sockets_, power_};
+            codePage_, setup_, registry_, services_, files_, sockets_, power_};
 
  private:
   Time time_;
@@ -121,6 +121,7 @@ class Win32Host {
   Windows windows_;
   CodePage codePage_;
   Setup setup_;
+  Registry registry_;
   Services services_;
   Files files_;
   Sockets sockets_;

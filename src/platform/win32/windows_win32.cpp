@@ -31,7 +31,6 @@ BOOL Windows::SetWindowTextW(HWND window, LPCWSTR text) { return ::SetWindowText
 namespace plat::win32 {
 
 BOOL Windows::EnableWindow(HWND window, BOOL enable) { return ::EnableWindow(window, enable); }
-BOOL Windows::IsWindowEnabled(HWND window) { return ::IsWindowEnabled(window); }
 LRESULT Windows::SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return ::SendMessageW(window, message, wParam, lParam);
 }

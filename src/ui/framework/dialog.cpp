@@ -14,7 +14,6 @@ void CDialogEx::SetDlgItemText(int id, const std::wstring& text) {
 
 void CDialogEx::EnableDlgItem(int id, bool enable) { host_.windows.EnableWindow(GetDlgItem(id), enable ? TRUE : FALSE); }
 
-bool CDialogEx::IsDlgItemEnabled(int id) { return host_.windows.IsWindowEnabled(GetDlgItem(id)) != FALSE; }
 
 void CDialogEx::SetWindowText(const std::wstring& text) { host_.windows.SetWindowTextW(m_hWnd, text.c_str()); }
 

@@ -18,7 +18,6 @@ class CDialogEx : public plat::IDialogEvents {
   HWND GetDlgItem(int id);
   void SetDlgItemText(int id, const std::wstring& text);
   void EnableDlgItem(int id, bool enable);
-  bool IsDlgItemEnabled(int id);
   void SetWindowText(const std::wstring& text);
 
   HWND m_hWnd = nullptr;

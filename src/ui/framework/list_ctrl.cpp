@@ -65,4 +65,3 @@ UINT CListCtrl::GetItemState(int item, UINT mask) {
   return static_cast<UINT>(Send(LVM_GETITEMSTATE, static_cast<WPARAM>(item), static_cast<LPARAM>(mask)));
 }
 
-int CListCtrl::GetItemCount() { return static_cast<int>(Send(LVM_GETITEMCOUNT, 0, 0)); }

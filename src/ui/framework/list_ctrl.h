@@ -22,7 +22,6 @@ class CListCtrl {
   std::wstring GetItemText(int item, int subItem);
   bool SetItemState(int item, UINT state, UINT mask);
   UINT GetItemState(int item, UINT mask);
-  int GetItemCount();
 
   HWND m_hWnd = nullptr;
 

@@ -1,4 +1,6 @@
-// The four seams that own a close, with every close recorded as "Call 0x<value>" and every other call inert.
+// A test double of the seam areas whose handles the core owns (plat::IKernel, IServices, ISockets, ISetup,
+// IRegistry): every close is recorded as "Call 0x<value>", every other call is inert. It implements those
+// interfaces whole, so a call added to one of them must be added here too (inert, or recorded if it closes).
 // The record is guarded: the slot tests close from several real threads at once.
 #pragma once
 #include <cstdint>
@@ -10,6 +12,7 @@
 #include <vector>
 
 #include "platform/kernel.h"
+#include "platform/registry.h"
 #include "platform/services.h"
 #include "platform/setup.h"
 #include "platform/sockets.h"
@@ -29,7 +32,11 @@ std::string CallText(const char* call, T value) {
   return text;
 }
 
-class RecordingSeams : public plat::IKernel, public plat::IServices, public plat::ISockets, public plat::ISetup {
+class RecordingSeams : public plat::IKernel,
+                       public plat::IServices,
+                       public plat::ISockets,
+                       public plat::ISetup,
+                       public plat::IRegistry {
  public:
   std::vector<std::string> Take() {
     const std::lock_guard<std::mutex> lock(mutex_);
