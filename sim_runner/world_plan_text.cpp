@@ -3,16 +3,11 @@
 
 #include "emulator/control_commands.h"
 #include "emulator/tessaline_device.h"
+#include "sim_runner/trace.h"
 #include "sim_runner/world_plan.h"
 
 namespace sim_runner {
 namespace {
-
-std::string Narrow(const std::wstring& text) {
-  std::string out;
-  for (const wchar_t c : text) out += c < 0x80 ? static_cast<char>(c) : '?';
-  return out;
-}
 
 std::string Optional(const std::optional<DWORD>& value) {
   return value ? std::to_string(*value) : std::string("never");
@@ -83,7 +78,7 @@ std::string DescribeWorldPlan(const WorldPlan& plan) {
       << ", system language 0x" << std::hex << plan.systemLanguage << std::dec
       << (plan.debugSwitch ? ", -d" : "") << ", tick count starts at " << plan.tickBase << "\n";
   DescribeScanner(out, plan.scanner);
-  out << "device record: " << RecordName(plan.record.kind) << " \"" << Narrow(plan.record.friendlyName) << "\"\n";
+  out << "device record: " << RecordName(plan.record.kind) << " \"" << Utf8(plan.record.friendlyName) << "\"\n";
   DescribeService(out, plan.service);
   for (const LockHolderPlan& h : plan.holders) {
     out << "scan application: lock " << h.kind << " in session " << h.session << (h.sameUser ? "" : " (other user)")
