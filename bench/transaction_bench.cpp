@@ -32,7 +32,7 @@ double MicrosEach(One one) {
 bool RunTransactionBench(const Peers& peers, int rounds) {
   ToolMachine machine(peers.emulatorDevice, peers.sinkPort);
   const auto block = proto::Encode(proto::DeviceStatus());
-  std::array<uint8_t, proto::kStatusReplySize> reply{};
+  proto::ReplyBytes reply{};
   const auto tool = [&] {
     return RunCommandTransaction(machine.host(), kEmulatorChannel, block.data(), nullptr, nullptr, reply.data(),
                                  proto::kStatusReplySize);

@@ -105,7 +105,7 @@ bool RunTransferBench(const Peers& peers, int rounds) {
   MemoryGrowth growth;
   double senderCpu = 0;
   const auto tool = [&](const wchar_t* channel) {
-    std::array<uint8_t, proto::kStatusReplySize> reply{};
+    proto::ReplyBytes reply{};
     return RunCommandTransaction(machine.host(), channel, block.data(), image.data, nullptr, reply.data(),
                                  proto::kStatusReplySize);
   };

@@ -17,7 +17,7 @@ enum class CommandKind { Identification, DeviceInfo, DeviceStatus, BurnStatus, F
 struct CommandPlan {
     CommandKind kind = CommandKind::Other;
     uint32_t rejectCode = 0;  // 0 when accepted; otherwise also the reply's ErrorCode
-    std::array<uint8_t, proto::kStatusReplySize> reply{};
+    proto::ReplyBytes reply{};
     bool replyFirst = true;         // false only for opcode 0x2B
     Stage dataStage = Stage::Reply; // DataIn or DataOut when dataLength > 0
     uint32_t dataLength = 0;        // 0: no data stage

@@ -60,7 +60,7 @@ void test_usbscan_synchronous_requests(Context& t) {
   const HANDLE event = t.host.kernel.CreateEventW(nullptr, FALSE, FALSE, nullptr);
   ok(event != nullptr, "CreateEventW: got %p\n", static_cast<void*>(event));
   proto::CommandBytes command = proto::Encode(proto::DeviceStatus());
-  std::array<uint8_t, proto::kStatusReplySize> reply{};
+  proto::ReplyBytes reply{};
 
   // The first transaction: the command goes in, its reply never comes.
   Request write = Transfer(t, device, event, true, command.data(), proto::kCommandBlockSize);

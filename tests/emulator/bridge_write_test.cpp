@@ -53,7 +53,7 @@ public:
     bool BeginImage() {
         if (!channel.Open(&*connection_, now)) return false;
         const proto::CommandBytes block = proto::Encode(proto::FirmwareWrite(0x1005, kImageSize));
-        std::array<uint8_t, proto::kStatusReplySize> reply{};
+        proto::ReplyBytes reply{};
         return device.Write(block.data(), block.size(), now).bytes == block.size() &&
                device.Read(reply.data(), reply.size(), now).bytes == reply.size() &&
                device.Expecting() == emu::Stage::DataOut;

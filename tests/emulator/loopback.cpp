@@ -88,7 +88,7 @@ bool Client::Receive(uint8_t* buffer, size_t size) {
 }
 
 std::optional<proto::StatusReply> Client::ReceiveReply() {
-    std::array<uint8_t, proto::kStatusReplySize> reply{};
+    proto::ReplyBytes reply{};
     if (!Receive(reply.data(), reply.size())) {
         return std::nullopt;
     }

@@ -76,7 +76,7 @@ TEST(Protocol, StatusReplyFieldsSitAtTheirOffsets) {
 }
 
 TEST(Protocol, ReplyDecodeReadsOnlyItsFields) {
-    std::array<uint8_t, proto::kStatusReplySize> bytes{};
+    proto::ReplyBytes bytes{};
     bytes.fill(0xEE);
     const proto::StatusReply decoded = proto::DecodeReply(bytes.data());
     EXPECT_EQ(decoded.errorCode, 0xEEEEEEEEu);

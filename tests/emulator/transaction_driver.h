@@ -17,7 +17,7 @@ struct Exchange {
     bool complete = false;  // every stage moved all its bytes
     emu::Stage failedStage = emu::Stage::Command;
     emu::Outcome failure = emu::Outcome::Moved;
-    std::array<uint8_t, proto::kStatusReplySize> reply{};
+    proto::ReplyBytes reply{};
     size_t replyBytes = 0;
     std::vector<uint8_t> dataIn;
     size_t dataOutTaken = 0;
