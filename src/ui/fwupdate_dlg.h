@@ -95,6 +95,7 @@ class CFWUpdateDlg : public CDialogEx {
   plat::ThreadSlot m_hSearchThread{Host().kernel};
   std::atomic<DWORD> m_dwSearchThreadId{0};
   bool m_bSearching = false;  // window's thread only: from Search Device until OnSearchEnded
+  std::atomic<LONG> m_nSearchesRunning{0};  // searches under way on any thread (the stop thread's too)
   DeviceSlots m_slots = MakeDeviceSlots(Host().kernel);
   WCHAR m_szFriendlyName[256] = {};  // window's thread only (see StoreFriendlyName)
   plat::LockSlot m_hScanExtMutex{Host().kernel};

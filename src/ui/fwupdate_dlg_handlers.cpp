@@ -90,7 +90,9 @@ bool CFWUpdateDlg::Closing() const { return !m_hCancelThread.IsEmpty(); }
 // Any program can post Update or Search Device to disabled buttons. Handled while a search or an update runs they
 // would talk to the scanner in the middle of it (or start a second stop thread nobody waits for), so they do
 // nothing then, as after Close; the button states stay the running work's to give back.
-bool CFWUpdateDlg::Occupied() const { return Closing() || m_bSearching || AnySlotBusy(); }
+bool CFWUpdateDlg::Occupied() const {
+  return Closing() || m_bSearching || m_nSearchesRunning.load() != 0 || AnySlotBusy();
+}
 
 void CFWUpdateDlg::OnUpdate() {
   if (Occupied()) return;
