@@ -10,6 +10,9 @@
 
 namespace sim_runner {
 
+// Windows calls a window hung once its thread has stayed this long out of its message loop.
+inline constexpr uint64_t kHungWindowMs = 5000;
+
 // Margins: what the tool spends besides the waits its limits bound.
 // A request the pipe gave up on is cancelled and awaited: room for the cancel to end.
 inline constexpr uint64_t kRequestCancelMarginMs = 100;

@@ -77,6 +77,13 @@ IntruderPlan DrawIntruders(Rng& rng) {
   return plan;
 }
 
+std::vector<CommandPostPlan> DrawCommandPosts(Rng& rng) {
+  std::vector<CommandPostPlan> posts;
+  const auto count = rng.Percent(60) ? 0 : rng.Between(1, 4);
+  for (uint64_t i = 0; i < count; ++i) posts.push_back({rng.Pick({1000, 1144}), DrawCue(rng)});
+  return posts;
+}
+
 const char* CloseMessageName(CloseMessage message) {
   switch (message) {
     case CloseMessage::Escape:
@@ -93,6 +100,12 @@ void DescribeIntruders(std::ostringstream& out, const IntruderPlan& plan) {
   for (const CloseMessagePlan& m : plan.closeMessages) {
     out << CloseMessageName(m.message) << ": ";
     DescribeCue(out, m.at);
+    out << "\n";
+  }
+  for (const CommandPostPlan& post : plan.commandPosts) {
+    out << "another program posts command " << post.command << (post.command == 1000 ? " (Search Device)" : " (Update)")
+        << ": ";
+    DescribeCue(out, post.at);
     out << "\n";
   }
   if (plan.watchdog) {

@@ -39,13 +39,22 @@ struct WatchdogPlan {
   bool starts = true;
 };
 
+// Another program posts Update (1144) or Search Device (1000) to the window, whatever the buttons' states.
+struct CommandPostPlan {
+  int command = 0;
+  CueAt at;
+};
+
 struct IntruderPlan {
   std::vector<CloseMessagePlan> closeMessages;
+  std::vector<CommandPostPlan> commandPosts;
   std::optional<WatchdogPlan> watchdog;
   std::optional<CueAt> sessionEnd;  // log-off or shutdown
 };
 
 IntruderPlan DrawIntruders(Rng& rng);
+// From a stream of their own, drawn after every other draw of the world.
+std::vector<CommandPostPlan> DrawCommandPosts(Rng& rng);
 void DescribeIntruders(std::ostringstream& out, const IntruderPlan& plan);
 const char* CloseMessageName(CloseMessage message);
 

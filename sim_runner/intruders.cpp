@@ -28,6 +28,13 @@ class Intruder {
     trace_.Add(scheduler_.Now(), CloseMessageName(plan.message));
   }
 
+  void PostCommand(const CommandPostPlan& plan) {
+    if (!WaitForCue(plan.at)) return;
+    windows_.PostCommand(plan.command);
+    record_.updatePosted = record_.updatePosted || plan.command == IDC_UPDATE;
+    trace_.Add(scheduler_.Now(), "another program posts command " + std::to_string(plan.command));
+  }
+
   void Watch(const WatchdogPlan& plan) {
     if (service_ == nullptr || !WaitForWindow()) return;
     simhost::SimService& service = *service_;
@@ -138,6 +145,11 @@ void StartIntruders(simhost::Process& tool, simhost::SimService* service, const 
   for (const CloseMessagePlan& message : plan.closeMessages) {
     scheduler.Spawn([&tool, service, message, &record, &trace] {
       Intruder(tool, service, record, trace).SendCloseMessage(message);
+    });
+  }
+  for (const CommandPostPlan& post : plan.commandPosts) {
+    scheduler.Spawn([&tool, service, post, &record, &trace] {
+      Intruder(tool, service, record, trace).PostCommand(post);
     });
   }
   if (plan.watchdog) {

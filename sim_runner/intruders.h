@@ -16,6 +16,7 @@ namespace sim_runner {
 struct IntruderRecord {
   int firstToolThread = 0;  // the scheduler id of the tool's main thread; every later thread is the tool's
   std::vector<uint64_t> closeMessagesAtMs;
+  bool updatePosted = false;  // an Update posted by another program may start an update as a press does
   // The end of the session, once the tool let it end: nobody acts on the window any more.
   bool sessionEnding = false;
   std::optional<uint64_t> sessionEndedAtMs;  // WM_ENDSESSION answered

@@ -185,7 +185,16 @@ void CheckTexts(const RunFacts& f, Failures& out) {
 
 void CheckSuccesses(const RunFacts& f, Failures& out) {
   for (const std::string& why : f.observer.falseSuccesses) out.push_back("false \"Update Succeed.\" " + why);
-  if (f.observer.successes > 0 && !f.user.updatePressed) out.push_back("\"Update Succeed.\" without Update");
+  if (f.observer.successes > 0 && !f.user.updatePressed && !f.intruders.updatePosted) out.push_back("\"Update Succeed.\" without Update");
+}
+
+// People and the end of the session end a hung window without its own clean-up.
+void CheckWindowServed(const RunFacts& f, Failures& out) {
+  const uint64_t longest = f.tool.windows().LongestUnservedMs();
+  if (longest >= kHungWindowMs) {
+    out.push_back("the window's thread stayed out of its message loop for " + std::to_string(longest) +
+                  " ms: Windows calls it hung");
+  }
 }
 
 }  // namespace
@@ -198,6 +207,7 @@ std::vector<std::string> CheckRun(const RunFacts& facts) {
   CheckHandles(facts, out);
   CheckTexts(facts, out);
   CheckSuccesses(facts, out);
+  CheckWindowServed(facts, out);
   return out;
 }
 

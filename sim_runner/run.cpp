@@ -42,7 +42,9 @@ RunReport RunSeed(uint64_t seed, const std::function<void(const RunReport&)>& ch
   scheduler.AdoptCurrentThread();
   SetUpMachine(world, plan);
   emu::TessalineDevice* scanner = SetUpScanner(world, plan.scanner);
+  if (plan.preemptOneIn != 0) scheduler.EnablePreemption(SchedulerSeed(seed) ^ 0x5851F42D4C957F2Dull, plan.preemptOneIn);
   simhost::Process tool(world, ToolOptions(plan));
+  tool.user().SetAnswerAfterMs(plan.messageBoxAnswerMs);
   SetUpRecord(tool, plan.record);
   simhost::SimService* service = SetUpService(tool, plan.service);
   const TextBook book(ConfiguredLanguage(plan.langId, plan.systemLanguage));
@@ -71,6 +73,9 @@ RunReport RunSeed(uint64_t seed, const std::function<void(const RunReport&)>& ch
   // What is still runnable (the cancel thread returning after the window ended) finishes before the checks.
   scheduler.Sleep(1);
   if (ended) trace.Add(endedAt, "the tool has ended");
+  report.longestUnservedMs = tool.windows().LongestUnservedMs();
+  trace.Add(scheduler.Now(), "the window's thread stayed out of its message loop " +
+                                 std::to_string(report.longestUnservedMs) + " ms at the longest");
 
   report.failures =
       CheckRun({plan, world, tool, service, book, user, observed, bystanders, intruders, ended, endedAt, bound});

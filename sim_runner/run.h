@@ -17,6 +17,7 @@ struct RunReport {
   int succeeded = 0;  // "Update Succeed." texts
   int failed = 0;     // "Update Failed: %s" texts
   int unseenOldFirmware = 0;  // successes on the direct path that left the scanner on its old firmware
+  uint64_t longestUnservedMs = 0;  // the longest time the window's thread stayed out of its message loop
 };
 
 // `checked` sees the report before the world is taken down: a run that hung leaves threads whose unwinding

@@ -4,13 +4,16 @@
 //   sim_runner --seeds COUNT [--first S] [--jobs J]
 //                                       runs seeds S to S+COUNT-1, each in a child process of its own, so that
 //                                       a crash or a real-time hang is reported with its seed too
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <new>
 #include <string>
 
 #include "gen/firmware_images.h"
@@ -34,6 +37,29 @@ struct Tally {
   uint64_t refused = 0;
   uint64_t onOldFirmware = 0;
 };
+
+// The longest time a window's thread stayed out of its message loop, over every child of the run: a page shared
+// with the children, each of which raises it to its own.
+struct Longest {
+  std::atomic<uint64_t> unservedMs{0};
+  std::atomic<uint64_t> seed{0};
+};
+
+Longest* MapLongest() {
+  void* page = mmap(nullptr, sizeof(Longest), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+  return page == MAP_FAILED ? nullptr : new (page) Longest;
+}
+
+void RaiseLongest(Longest* longest, uint64_t seed, uint64_t unservedMs) {
+  if (longest == nullptr) return;
+  uint64_t known = longest->unservedMs.load();
+  while (unservedMs > known) {
+    if (longest->unservedMs.compare_exchange_weak(known, unservedMs)) {
+      longest->seed = seed;
+      return;
+    }
+  }
+}
 
 struct Options {
   bool replay = false;
@@ -77,14 +103,17 @@ int Replay(uint64_t seed) {
     std::printf("%s", r.failures.empty() ? "" : sim_runner::FailureText(r).c_str());
     std::fflush(stdout);
   });
-  std::printf("seed %llu: %s after %llu virtual ms\n", static_cast<unsigned long long>(seed),
-              report.failures.empty() ? "passed" : "FAILED", static_cast<unsigned long long>(report.virtualMs));
+  std::printf("seed %llu: %s after %llu virtual ms; the window's thread stayed out of its message loop %llu ms "
+              "at the longest\n",
+              static_cast<unsigned long long>(seed), report.failures.empty() ? "passed" : "FAILED",
+              static_cast<unsigned long long>(report.virtualMs), static_cast<unsigned long long>(report.longestUnservedMs));
   return report.failures.empty() ? 0 : 1;
 }
 
-[[noreturn]] void RunChild(uint64_t seed) {
+[[noreturn]] void RunChild(uint64_t seed, Longest* longest) {
   alarm(kChildRealSeconds);
-  const sim_runner::RunReport report = sim_runner::RunSeed(seed, [](const sim_runner::RunReport& r) {
+  const sim_runner::RunReport report = sim_runner::RunSeed(seed, [longest](const sim_runner::RunReport& r) {
+    RaiseLongest(longest, r.seed, r.longestUnservedMs);
     if (r.failures.empty()) return;
     std::printf("%s", sim_runner::FailureText(r).c_str());
     std::fflush(stdout);
@@ -124,13 +153,14 @@ int RunMany(const Options& options) {
   for (const firmware_images::Image& image : firmware_images::kImages) simhost::PlaceholderFirmware(image.id);
   std::map<pid_t, uint64_t> running;
   Tally tally;
+  Longest* const longest = MapLongest();
   uint64_t next = options.first;
   const uint64_t end = options.first + options.count;
   while (next < end || !running.empty()) {
     while (next < end && running.size() < static_cast<size_t>(options.jobs)) {
       std::fflush(stdout);
       const pid_t pid = fork();
-      if (pid == 0) RunChild(next);
+      if (pid == 0) RunChild(next, longest);
       if (pid < 0) {
         std::perror("fork");
         return 2;
@@ -149,6 +179,13 @@ int RunMany(const Options& options) {
   std::printf("of those updates, %llu left a direct-path scanner on its old firmware, which that path does not "
               "read back\n",
               static_cast<unsigned long long>(tally.onOldFirmware));
+  if (longest != nullptr) {
+    std::printf("the window's thread stayed out of its message loop %llu ms at the longest (seed %llu)\n",
+                static_cast<unsigned long long>(longest->unservedMs.load()),
+                static_cast<unsigned long long>(longest->seed.load()));
+    longest->~Longest();
+    munmap(longest, sizeof(Longest));
+  }
   std::printf("%llu passed, %llu failed\n", static_cast<unsigned long long>(tally.passed),
               static_cast<unsigned long long>(tally.failed));
   return tally.failed == 0 ? 0 : 1;

@@ -77,6 +77,10 @@ struct WorldPlan {
   std::vector<LockHolderPlan> holders;
   std::vector<UserStep> user;
   IntruderPlan intruders;
+  // The window's thread under pressure: how often a switch point of the tool preempts its thread (one in this
+  // many; 0: never) and how long the user takes to answer a message box.
+  uint32_t preemptOneIn = 0;
+  uint64_t messageBoxAnswerMs = 0;
 };
 
 WorldPlan MakeWorldPlan(uint64_t seed);

@@ -290,6 +290,11 @@ WorldPlan MakeWorldPlan(uint64_t seed) {
   Rng more(seed ^ 0xA5A5C3C3F0F00F0Full);
   plan.scanner.scenario.faults.burnsForever = more.Percent(4);
   plan.intruders = DrawIntruders(more);
+  // The window's own stream: posted commands, preemption at the tool's switch points, message boxes left open.
+  Rng window(seed ^ 0x3C5A96E1D2B4F087ull);
+  plan.intruders.commandPosts = DrawCommandPosts(window);
+  plan.preemptOneIn = window.Pick<uint32_t>({0, 1, 2, 4, 16});
+  plan.messageBoxAnswerMs = window.Percent(50) ? 0 : window.Between(0, 20000);
   return plan;
 }
 

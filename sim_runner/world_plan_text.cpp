@@ -91,6 +91,9 @@ std::string DescribeWorldPlan(const WorldPlan& plan) {
   }
   out << "user: then Close\n";
   DescribeIntruders(out, plan.intruders);
+  out << "the tool's switch points preempt its thread "
+      << (plan.preemptOneIn == 0 ? std::string("never") : "one time in " + std::to_string(plan.preemptOneIn))
+      << "; a message box is answered after " << plan.messageBoxAnswerMs << " ms\n";
   return out.str();
 }
 

@@ -211,4 +211,6 @@ BOOL Kernel::SetSecurityDescriptorDacl(PSECURITY_DESCRIPTOR descriptor, BOOL dac
   return TRUE;
 }
 
+void Kernel::SwitchPoint() { state_.world.scheduler().SwitchPoint(); }
+
 }  // namespace simhost

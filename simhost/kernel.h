@@ -26,6 +26,7 @@ class Kernel final : public plat::IKernel {
   BOOL InitializeSecurityDescriptor(PSECURITY_DESCRIPTOR descriptor, DWORD revision) override;
   BOOL SetSecurityDescriptorDacl(PSECURITY_DESCRIPTOR descriptor, BOOL daclPresent, PACL dacl,
                                  BOOL daclDefaulted) override;
+  void SwitchPoint() override;
 
  private:
   ProcessState& state_;

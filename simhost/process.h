@@ -59,8 +59,8 @@ class Process {
   Console console_;
   Language language_{state_};
   Resources resources_{state_};
-  User user_;
   Windows windows_{state_};
+  User user_{state_, windows_};
   CodePage codePage_{state_};
   Registry registry_;
   Setup setup_{state_, registry_};

@@ -146,6 +146,17 @@ void Scheduler::Sleep(uint64_t milliseconds) {
   BlockUntil(nullptr, deadline);
 }
 
+void Scheduler::EnablePreemption(uint64_t seed, uint32_t oneIn) {
+  preemptRandom_.seed(seed);
+  preemptOneIn_ = oneIn;
+}
+
+void Scheduler::SwitchPoint() {
+  if (preemptOneIn_ == 0 || preemptRandom_() % preemptOneIn_ != 0) return;
+  ++preemptions_;
+  Sleep(1);
+}
+
 bool Scheduler::IsFinished(int thread) const {
   std::lock_guard lock(mutex_);
   return ThreadById(thread).state == State::kFinished;

@@ -43,6 +43,13 @@ class Scheduler {
   bool BlockUntil(const std::function<bool()>& ready, uint64_t deadline);
   void Sleep(uint64_t milliseconds);
 
+  // Preemption at the product's switch points (plat::IKernel::SwitchPoint): off unless enabled. Once enabled,
+  // each point switches the calling thread out for 1 ms of virtual time, one time in `oneIn`, drawn from a
+  // generator of its own so that the other threads' picks stay those of the seed.
+  void EnablePreemption(uint64_t seed, uint32_t oneIn);
+  void SwitchPoint();
+  uint64_t Preemptions() const { return preemptions_; }
+
   int CurrentThread() const { return current_; }
   bool IsFinished(int thread) const;
   // Every thread made so far, finished or not: their ids run from 1 to this.
@@ -71,6 +78,9 @@ class Scheduler {
   mutable std::mutex mutex_;
   std::vector<std::unique_ptr<Thread>> threads_;
   std::mt19937_64 random_;
+  std::mt19937_64 preemptRandom_;
+  uint32_t preemptOneIn_ = 0;  // 0: off
+  uint64_t preemptions_ = 0;
   uint64_t now_ = 0;
   int current_ = 0;
   int ender_ = 0;

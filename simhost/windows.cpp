@@ -40,25 +40,64 @@ INT_PTR Windows::DialogBoxParamW(LPCWSTR templateName, HWND, plat::IDialogEvents
   lastTemplate_ = dialogs_.back().templateId;
   lastCaption_ = dialogs_.back().caption;
   windowThread_ = state_.world.scheduler().CurrentThread();
-  events.OnDialogMessage(hwnd, WM_INITDIALOG, 0, 0);
   Scheduler& scheduler = state_.world.scheduler();
+  BackInLoop();
+  idleInLoop_ = false;
+  events.OnDialogMessage(hwnd, WM_INITDIALOG, 0, 0);
   while (!Top().ended) {
-    if (queue_.empty()) scheduler.BlockUntil([this] { return !queue_.empty() || Top().ended; }, kForever);
-    if (!queue_.empty() && !Top().ended) ServeOne();
+    BackInLoop();
+    if (!AnyQueued()) {
+      scheduler.BlockUntil([this] { return AnyQueued() || Top().ended; }, kForever);
+      lastInLoopMs_ = scheduler.Now();  // waiting for a message is serving, not hanging
+    }
+    idleInLoop_ = false;
+    if (AnyQueued() && !Top().ended) ServeOne();
   }
+  BackInLoop();
   const INT_PTR result = Top().result;
   lastCaption_ = Top().caption;
   dialogs_.pop_back();
   if (dialogs_.empty()) {
     // Calls still waiting when the window ends return at once, as sends to a destroyed window do.
-    while (!queue_.empty()) ServeOne();
+    while (AnyQueued()) ServeOne();
   }
   return result;
 }
 
+void Windows::RunModalLoopFor(uint64_t milliseconds) {
+  Scheduler& scheduler = state_.world.scheduler();
+  const uint64_t until = scheduler.Now() + milliseconds;
+  const bool wasIdle = idleInLoop_;
+  while (scheduler.Now() < until) {
+    BackInLoop();
+    if (!AnyQueued()) {
+      scheduler.BlockUntil([this] { return AnyQueued(); }, until);
+      lastInLoopMs_ = scheduler.Now();
+    }
+    idleInLoop_ = false;
+    if (AnyQueued()) ServeOne();
+  }
+  BackInLoop();
+  idleInLoop_ = wasIdle;
+}
+
+void Windows::BackInLoop() {
+  const uint64_t now = state_.world.scheduler().Now();
+  if (!idleInLoop_) longestUnservedMs_ = std::max(longestUnservedMs_, now - lastInLoopMs_);
+  lastInLoopMs_ = now;
+  idleInLoop_ = true;
+}
+
+uint64_t Windows::LongestUnservedMs() const {
+  if (dialogs_.empty() || idleInLoop_) return longestUnservedMs_;
+  return std::max(longestUnservedMs_, state_.world.scheduler().Now() - lastInLoopMs_);
+}
+
+// A sent call first, as GetMessage dispatches every waiting sent message before it returns a posted one.
 void Windows::ServeOne() {
-  auto fn = std::move(queue_.front());
-  queue_.pop_front();
+  auto& queue = sent_.empty() ? posted_ : sent_;
+  auto fn = std::move(queue.front());
+  queue.pop_front();
   fn();
 }
 
@@ -66,7 +105,7 @@ LRESULT Windows::Send(const std::function<LRESULT()>& fn) {
   if (OnWindowThread() || dialogs_.empty()) return fn();
   auto done = std::make_shared<bool>(false);
   auto result = std::make_shared<LRESULT>(0);
-  queue_.push_back([this, fn, done, result] {
+  sent_.push_back([this, fn, done, result] {
     *result = dialogs_.empty() ? 0 : fn();
     *done = true;
   });
@@ -298,7 +337,7 @@ bool Windows::RowChecked(int row) const {
 void Windows::PostCommand(int id) { PostDialogMessage(WM_COMMAND, static_cast<WPARAM>(id), 0); }
 
 void Windows::PostDialogMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  queue_.push_back([this, message, wParam, lParam] {
+  posted_.push_back([this, message, wParam, lParam] {
     if (dialogs_.empty()) return;
     const INT_PTR handled = Top().events->OnDialogMessage(Top().hwnd, message, wParam, lParam);
     // The default dialog procedure answers a WM_CLOSE the dialog left to it with the cancel command, posted

@@ -1,6 +1,9 @@
 // The window model. The thread that runs the modal dialog is the window's thread; calls from other threads
 // wait in a queue until the window's thread serves them, as SendMessage does. User input (a button press) is
-// posted to the same queue. Controls come from the dialog templates the program carries (simhost/dialog_templates).
+// posted to a second queue, served only when no sent call waits, as GetMessage dispatches sent messages before
+// posted ones. A message box keeps serving both while it is open (its own message loop). The model measures how
+// long the window's thread goes without coming back to a message loop: Windows calls a window hung after 5 s
+// of that. Controls come from the dialog templates the program carries (simhost/dialog_templates).
 #pragma once
 #include <deque>
 #include <functional>
@@ -87,7 +90,13 @@ class Windows final : public plat::IWindows {
   // WM_CLOSE the dialog does not handle becomes the cancel command, as the default dialog procedure makes it.
   void PostCommand(int id);
   void PostDialogMessage(UINT message, WPARAM wParam, LPARAM lParam);
-  size_t QueuedCalls() const { return queue_.size(); }
+  size_t QueuedCalls() const { return sent_.size() + posted_.size(); }
+
+  // The longest time, in virtual ms, the window's thread spent in one handler without coming back to a message
+  // loop (a handler still running counts up to now); waiting idle in the loop does not count.
+  uint64_t LongestUnservedMs() const;
+  // Runs a message loop on the window's thread for the given time, as an open message box does.
+  void RunModalLoopFor(uint64_t milliseconds);
 
  private:
   struct Dialog {
@@ -103,6 +112,9 @@ class Windows final : public plat::IWindows {
   // Runs fn on the window's thread: at once when called there, else queued and waited for.
   LRESULT Send(const std::function<LRESULT()>& fn);
   void ServeOne();
+  bool AnyQueued() const { return !sent_.empty() || !posted_.empty(); }
+  // The window's thread is in a message loop now (serving or about to wait).
+  void BackInLoop();
   bool OnWindowThread() const;
   Dialog& Top() { return dialogs_.back(); }
   const Dialog& Top() const { return dialogs_.back(); }
@@ -118,7 +130,11 @@ class Windows final : public plat::IWindows {
   std::wstring lastCaption_;
   std::map<int, std::vector<std::wstring>> histories_;
   int windowThread_ = 0;
-  std::deque<std::function<void()>> queue_;
+  std::deque<std::function<void()>> sent_;
+  std::deque<std::function<void()>> posted_;
+  uint64_t lastInLoopMs_ = 0;
+  uint64_t longestUnservedMs_ = 0;
+  bool idleInLoop_ = true;
   uintptr_t nextHwnd_ = 0x10000;
   LONG_PTR messageResult_ = -1;
   HICON bigIcon_ = nullptr;

@@ -18,7 +18,8 @@ inline constexpr DWORD kStopPendingPollMaxMs = 10000;
 
 // The disable gate's shut at the end of the session: a disable under way is one configuration read and change,
 // milliseconds, so it is awaited briefly and a service manager that hangs longer does not hold the session's end.
-inline constexpr DWORD kDisableGateShutLimitMs = 2000;
+// The window's thread waits here, so the bound stays well under the time after which Windows calls it hung.
+inline constexpr DWORD kDisableGateShutLimitMs = 500;
 inline constexpr DWORD kDisableGatePollMs = 10;
 
 // The scan-application locks: attempts per lock, with a pause after each one that finds the name taken.

@@ -44,10 +44,31 @@ Outcome OutcomeOf(uint16_t state, bool latest) {
   }
 }
 
+// Counts a search while it runs: Update and Search Device do nothing meanwhile (an Update would clear the status
+// cell the search is about to show).
+class RunningSearch {
+ public:
+  RunningSearch(std::atomic<LONG>& count, plat::IKernel& kernel) : count_(count), kernel_(kernel) {
+    ++count_;
+    kernel_.SwitchPoint();
+  }
+  ~RunningSearch() {
+    --count_;
+    kernel_.SwitchPoint();
+  }
+  RunningSearch(const RunningSearch&) = delete;
+  RunningSearch& operator=(const RunningSearch&) = delete;
+
+ private:
+  std::atomic<LONG>& count_;
+  plat::IKernel& kernel_;
+};
+
 }  // namespace
 
 int CFWUpdateDlg::GetDeviceStatus(SearchOrigin fromStopThread, int event) {
   plat::Host& host = Host();
+  const RunningSearch running(m_nSearchesRunning, host.kernel);
   const std::wstring channel = L"USB";
   proto::ReplyBytes status{};
   std::wstring identification;

@@ -60,12 +60,25 @@ void WaitForStopThread(CFWUpdateDlg& dialog) {
   dialog.m_hStopThread.CloseIfStillHeld(thread);
 }
 
+// First of all: a search may start a stop thread, which must be waited for in turn. Its requests are cancelled at
+// once rather than waited out, since the user asked to leave and a search's outcome is worth nothing now.
+void WaitForSearchThread(CFWUpdateDlg& dialog) {
+  plat::Host& host = dialog.Host();
+  const HANDLE thread = dialog.m_hSearchThread.Load();
+  if (thread == nullptr) return;
+  if (!AwaitHeldWorker(host, thread, limits::kHeldStopThreadLimitMs)) {
+    app::ConsolePrint(host, L"[Cancel Thread] Search Thread did not end!!\n");
+  }
+  dialog.m_hSearchThread.CloseIfStillHeld(thread);
+}
+
 }  // namespace
 
 DWORD WINAPI Thread_Cancel(LPVOID parameter) {
   auto* dialog = static_cast<CFWUpdateDlg*>(parameter);
   plat::Host& host = dialog->Host();
   app::ApplyConfiguredLanguage(host);
+  WaitForSearchThread(*dialog);
   WaitForUpdateThreads(*dialog);
   WaitForStopThread(*dialog);
 

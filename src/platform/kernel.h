@@ -26,6 +26,10 @@ class IKernel {
   virtual BOOL InitializeSecurityDescriptor(PSECURITY_DESCRIPTOR descriptor, DWORD revision) = 0;
   virtual BOOL SetSecurityDescriptorDacl(PSECURITY_DESCRIPTOR descriptor, BOOL daclPresent, PACL dacl,
                                          BOOL daclDefaulted) = 0;
+
+  // Marks a step on a flag or handle other threads read (a busy flag, a handle slot). Windows may switch threads
+  // anywhere and does nothing here; a simulated host switches here too, so the gaps between such steps are met.
+  virtual void SwitchPoint() = 0;
 };
 
 }  // namespace plat

@@ -55,6 +55,7 @@ class CFWUpdateDlg : public CDialogEx {
   void SetCellText(int row, int column, const std::wstring& text);
   void EnableControl(int id, bool enable);
   bool AnySlotBusy() const;
+  bool AnyOtherSlotBusy(int row) const;
   // The device texts and the friendly name are written by whichever search ran last, on the window's thread or a
   // worker's: each write and read is done by the window's thread, so two searches never touch one string at once.
   // The name and interface are shown as one pair.
@@ -71,6 +72,8 @@ class CFWUpdateDlg : public CDialogEx {
 
   // Starts a stop thread for the event; its handle and id go into m_hStopThread and m_dwStopThreadId.
   void StartStopThread(int event);
+  // The search thread's result reaches the window's thread here: the one moment a Search Device has ended.
+  void OnSearchEnded(int result);
 
   plat::Host& Host() { return CDialogEx::Host(); }
 
@@ -88,6 +91,11 @@ class CFWUpdateDlg : public CDialogEx {
   std::atomic<DWORD> m_dwStopThreadId{0};
   plat::ThreadSlot m_hCancelThread{Host().kernel};
   std::atomic<DWORD> m_dwCancelThreadId{0};
+  // The search Search Device started; kept until the next search or the cancel thread closes it.
+  plat::ThreadSlot m_hSearchThread{Host().kernel};
+  std::atomic<DWORD> m_dwSearchThreadId{0};
+  bool m_bSearching = false;  // window's thread only: from Search Device until OnSearchEnded
+  std::atomic<LONG> m_nSearchesRunning{0};  // searches under way on any thread (the stop thread's too)
   DeviceSlots m_slots = MakeDeviceSlots(Host().kernel);
   WCHAR m_szFriendlyName[256] = {};  // window's thread only (see StoreFriendlyName)
   plat::LockSlot m_hScanExtMutex{Host().kernel};
@@ -104,6 +112,7 @@ class CFWUpdateDlg : public CDialogEx {
 
  private:
   bool Closing() const;
+  bool Occupied() const;  // closing, searching or updating: Update and Search Device do nothing
   void DisableButtons();        // the device list, Search Device, Update and Close
   void EnableSearchAndClose();  // what the user may do again once nothing runs
   void OnUpdate();
@@ -124,6 +133,7 @@ class CFWUpdateDlg : public CDialogEx {
 DWORD WINAPI Thread_CloseWIA(LPVOID parameter);
 DWORD WINAPI Thread_VoskUpdate(LPVOID parameter);
 DWORD WINAPI Thread_Cancel(LPVOID parameter);
+DWORD WINAPI Thread_Search(LPVOID parameter);
 
 // What kWindowTaskMessage carries; ran is set by the window's thread, as a dialog's message result is not the
 // procedure's answer.

@@ -87,8 +87,15 @@ void CFWUpdateDlg::EnableSearchAndClose() {
 // Device then do nothing.
 bool CFWUpdateDlg::Closing() const { return !m_hCancelThread.IsEmpty(); }
 
+// Any program can post Update or Search Device to disabled buttons. Handled while a search or an update runs they
+// would talk to the scanner in the middle of it (or start a second stop thread nobody waits for), so they do
+// nothing then, as after Close; the button states stay the running work's to give back.
+bool CFWUpdateDlg::Occupied() const {
+  return Closing() || m_bSearching || m_nSearchesRunning.load() != 0 || AnySlotBusy();
+}
+
 void CFWUpdateDlg::OnUpdate() {
-  if (Closing()) return;
+  if (Occupied()) return;
   m_nCurrentRow = 0;
   m_strCurrentDestination.clear();
   DisableButtons();
@@ -106,6 +113,7 @@ void CFWUpdateDlg::OnUpdate() {
   DeviceSlot& slot = m_slots[0];
   LONG idle = 0;
   if (!slot.bBusy.compare_exchange_strong(idle, 1)) return;  // an update of the row is running
+  Host().kernel.SwitchPoint();
   if (m_strCurrentDestination != L"USB") return;
 
   WaitForEarlierUpdateThread();
@@ -154,11 +162,23 @@ void CFWUpdateDlg::OnClose() {
   if (m_hCancelThread.IsEmpty()) EnableDlgItem(IDCANCEL, true);  // let the user try again
 }
 
+// The search waits on the scanner (up to the driver's time-out per request), the service and the locks, so it
+// runs on a thread of its own: the window keeps serving its messages, and Close, Escape and the end of the
+// session are handled meanwhile. The buttons stay disabled until its result arrives (OnSearchEnded).
 void CFWUpdateDlg::OnSearchDevice() {
-  if (Closing()) return;
+  if (Occupied()) return;
   DisableButtons();
-  GetDeviceStatus(SearchOrigin::kOther, 2);
-  if (!AnySlotBusy()) EnableSearchAndClose();
+  m_bSearching = true;
+  Host().kernel.SwitchPoint();
+  DWORD id = 0;
+  m_hSearchThread.Reset(Host().kernel.CreateThread(nullptr, 0, &Thread_Search, this, 0, &id));
+  m_dwSearchThreadId = id;
+  if (m_hSearchThread.IsEmpty()) OnSearchEnded(-1);  // no search will report: give the buttons back now
+}
+
+void CFWUpdateDlg::OnSearchEnded(int) {
+  m_bSearching = false;
+  if (!Closing() && !AnySlotBusy()) EnableSearchAndClose();
 }
 
 // Nothing in the window generates the About command (no menu item exists), so the About box is never shown.

@@ -35,6 +35,13 @@ bool CFWUpdateDlg::AnySlotBusy() const {
   return false;
 }
 
+bool CFWUpdateDlg::AnyOtherSlotBusy(int row) const {
+  for (size_t index = 0; index < m_slots.size(); ++index) {
+    if (static_cast<int>(index) != row && m_slots[index].bBusy.load() != 0) return true;
+  }
+  return false;
+}
+
 bool CFWUpdateDlg::RunOnWindowThread(const std::function<void()>& task) {
   if (m_hWnd == nullptr) {
     task();

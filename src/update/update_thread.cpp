@@ -40,12 +40,20 @@ DWORD WINAPI Thread_VoskUpdate(LPVOID parameter) {
   app::ApplyConfiguredLanguage(host);
 
   const bool updated = RunProtected(*dialog, host, row);
-  dialog->m_slots[row].bBusy = 0;
   dialog->ReleaseScanAppMutexes();
-  if (!dialog->AnySlotBusy()) {
-    dialog->EnableControl(IDC_SEARCH_DEVICE, true);
-    dialog->EnableControl(IDCANCEL, true);
-  }
-  dialog->EnableControl(IDC_UPDATE, false);
+  host.kernel.SwitchPoint();
+  // The buttons and the flag change in one task on the window's thread, so no handler sees one without the
+  // other: a Close or Search Device on a button just enabled is never refused as busy, and an Update that finds
+  // the flag clear waits only for a thread that makes no window call any more.
+  const auto giveBack = [dialog, row] {
+    if (!dialog->AnyOtherSlotBusy(row)) {
+      dialog->EnableControl(IDC_SEARCH_DEVICE, true);
+      dialog->EnableControl(IDCANCEL, true);
+    }
+    dialog->EnableControl(IDC_UPDATE, false);
+    dialog->m_slots[row].bBusy = 0;
+  };
+  if (!dialog->RunOnWindowThread(giveBack)) dialog->m_slots[row].bBusy = 0;  // the window has gone
+  host.kernel.SwitchPoint();
   return updated ? 1 : 0;
 }

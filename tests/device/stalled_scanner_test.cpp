@@ -21,7 +21,7 @@ class StalledScannerTest : public ScannerTest {
   }
 };
 
-TEST_F(StalledScannerTest, SearchDeviceHoldsTheWindowForTheDriversTimeOutThenShowsTheFailure) {
+TEST_F(StalledScannerTest, SearchDeviceWaitsTheDriversTimeOutWithItsButtonsDisabledThenShowsTheFailure) {
   const struct {
     const char* name;
     uint64_t driverTimeoutMs;
@@ -36,7 +36,7 @@ TEST_F(StalledScannerTest, SearchDeviceHoldsTheWindowForTheDriversTimeOutThenSho
       StallFromNowOn();
       const uint64_t pressed = world.scheduler().Now();
       tool.windows().PostCommand(IDC_SEARCH_DEVICE);
-      // Half-way the window's thread is still in the search: nothing it shows has changed, Search is disabled.
+      // Half-way the search is still held: nothing it shows has changed, Search is disabled.
       world.scheduler().Sleep(c.driverTimeoutMs / 2);
       EXPECT_FALSE(tool.windows().IsEnabled(IDC_SEARCH_DEVICE));
       EXPECT_NE(tool.windows().ControlText(IDC_STATUS), Text(IDS_CHECK_STATUS_ERROR));

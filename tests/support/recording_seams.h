@@ -68,6 +68,7 @@ class RecordingSeams : public plat::IKernel,
   HANDLE CreateMutexW(LPSECURITY_ATTRIBUTES, BOOL, LPCWSTR) override { return nullptr; }
   BOOL InitializeSecurityDescriptor(PSECURITY_DESCRIPTOR, DWORD) override { return FALSE; }
   BOOL SetSecurityDescriptorDacl(PSECURITY_DESCRIPTOR, BOOL, PACL, BOOL) override { return FALSE; }
+  void SwitchPoint() override {}
 
   SC_HANDLE OpenSCManagerW(LPCWSTR, LPCWSTR, DWORD) override { return nullptr; }
   SC_HANDLE OpenServiceW(SC_HANDLE, LPCWSTR, DWORD) override { return nullptr; }

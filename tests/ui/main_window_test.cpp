@@ -84,12 +84,16 @@ TEST_F(MainWindowTest, AnUpdateCommandWhileTheSlotIsBusyEndsWithoutEffect) {
   Run([&](CFWUpdateDlg& dialog) {
     dialog.SetRowCheck(0, true);
     dialog.m_slots[0].bBusy = 1;
+    dialog.SetCellText(0, 1, L"what the update shows");
+    const std::wstring cell = tool.windows().CellText(0, 1);
     const size_t handles = tool.OpenHandles();
     Press(IDC_UPDATE);
     EXPECT_EQ(tool.OpenHandles(), handles);  // no update thread
     EXPECT_EQ(dialog.m_slots[0].hUpdateThread.Load(), nullptr);
-    EXPECT_FALSE(tool.windows().IsEnabled(IDC_SEARCH_DEVICE));
-    EXPECT_FALSE(tool.windows().IsEnabled(IDCANCEL));
+    // Nothing at all: the buttons stay as the running update keeps them (here, as they were).
+    EXPECT_TRUE(tool.windows().IsEnabled(IDC_SEARCH_DEVICE));
+    EXPECT_TRUE(tool.windows().IsEnabled(IDCANCEL));
+    EXPECT_EQ(tool.windows().CellText(0, 1), cell);
     EXPECT_TRUE(tool.user().MessageBoxes().empty());
     dialog.m_slots[0].bBusy = 0;
   });

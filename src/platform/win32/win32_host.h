@@ -32,6 +32,7 @@ class Kernel final : public IKernel {
   BOOL InitializeSecurityDescriptor(PSECURITY_DESCRIPTOR descriptor, DWORD revision) override;
   BOOL SetSecurityDescriptorDacl(PSECURITY_DESCRIPTOR descriptor, BOOL daclPresent, PACL dacl,
                                  BOOL daclDefaulted) override;
+  void SwitchPoint() override {}
 };
 
 class Process final : public IProcess {
