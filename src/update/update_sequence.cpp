@@ -104,6 +104,7 @@ UpdateOutcome CFWUpdateDlg::RunUpdate(const std::wstring& channel, int row) {
       BurnProcedureRun(*this, channel, direct ? BurnProcedure::kUnmonitored : BurnProcedure::kMonitored,
                        powerWaitProbes, row)
           .Outcome(choice.imageId, choice.imageCode);
+  if (burnt == UpdateOutcome::kMoreThanOneScanner) SetRowCheck(row, false);
   if (burnt != UpdateOutcome::kUpdated) return burnt;
 
   // A burn that did not take leaves a scanner that comes back ready all the same, on its old firmware.

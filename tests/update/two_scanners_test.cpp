@@ -93,6 +93,9 @@ TEST_P(PluggedInDuringTheUpdate, IsNeverTakenForTheUpdatedOne) {
     EXPECT_EQ(second->TransactionCount(), 0u);
   }
   EXPECT_EQ(verdict, Failed(c.reason));
+  if (c.reason == IDS_MORE_THAN_ONE_SCANNER) {
+    EXPECT_FALSE(checked) << "Update stays refused until a search finds one scanner";
+  }
   EXPECT_EQ(exitCode, static_cast<DWORD>(c.reason == IDS_MORE_THAN_ONE_SCANNER ? UpdateOutcome::kMoreThanOneScanner
                                                                                 : UpdateOutcome::kFailed));
 }
