@@ -13,23 +13,78 @@ bool UsbDevice::DescriptorFails() const {
 emu::TessalineDevice& UsbBus::AttachScanner(int index, emu::Scenario scenario) {
   auto scanner = std::make_unique<emu::TessalineDevice>(std::move(scenario), Now());
   emu::TessalineDevice& device = *scanner;
-  devices_.at(static_cast<size_t>(index)) = std::make_shared<UsbDevice>(emu::UsbIdentity{}, std::move(scanner));
+  Detach(index);
+  devices_.at(static_cast<size_t>(index)) = numbered_.at(static_cast<size_t>(index)) =
+      std::make_shared<UsbDevice>(emu::UsbIdentity{}, std::move(scanner));
+  numberedAs_.at(static_cast<size_t>(index)) = device.PresenceAt(Now());
   return device;
 }
 
 UsbDevice& UsbBus::AttachOther(int index, WORD vendorId, WORD productId, WORD bcdDevice) {
+  Detach(index);
   auto& slot = devices_.at(static_cast<size_t>(index));
-  slot = std::make_shared<UsbDevice>(emu::UsbIdentity{vendorId, productId, bcdDevice}, nullptr);
+  slot = numbered_.at(static_cast<size_t>(index)) =
+      std::make_shared<UsbDevice>(emu::UsbIdentity{vendorId, productId, bcdDevice}, nullptr);
+  numberedAs_.at(static_cast<size_t>(index)) = emu::Presence{};
   return *slot;
 }
 
-void UsbBus::Detach(int index) { devices_.at(static_cast<size_t>(index)).reset(); }
+emu::TessalineDevice& UsbBus::PlugInScanner(emu::Scenario scenario) {
+  auto scanner = std::make_unique<emu::TessalineDevice>(std::move(scenario), Now());
+  emu::TessalineDevice& device = *scanner;
+  pluggedIn_.push_back(std::make_shared<UsbDevice>(emu::UsbIdentity{}, std::move(scanner)));
+  Renumber();
+  return device;
+}
+
+int UsbBus::IndexOf(const emu::TessalineDevice& scanner) {
+  Renumber();
+  for (int index = 0; index < kDevices; ++index) {
+    const auto& device = numbered_[static_cast<size_t>(index)];
+    if (device && device->Scanner() == &scanner) return index;
+  }
+  return -1;
+}
+
+void UsbBus::Detach(int index) {
+  auto& slot = devices_.at(static_cast<size_t>(index));
+  for (auto& numbered : numbered_) {
+    if (slot && numbered == slot) numbered.reset();
+  }
+  slot.reset();
+}
 
 UsbDevice* UsbBus::At(int index) { return devices_.at(static_cast<size_t>(index)).get(); }
 
-std::shared_ptr<UsbDevice> UsbBus::Shared(int index) const {
+std::shared_ptr<UsbDevice> UsbBus::Shared(int index) {
   if (index < 0 || index >= kDevices) return nullptr;
-  return devices_[static_cast<size_t>(index)];
+  Renumber();
+  return numbered_[static_cast<size_t>(index)];
+}
+
+std::optional<emu::Presence> UsbBus::PresenceOf(const UsbDevice& device) const {
+  const emu::TessalineDevice* scanner = device.Scanner();
+  if (scanner == nullptr) return emu::Presence{};
+  return scanner->PresenceAt(Now());
+}
+
+// A device that left and came back since the last look is a new arrival all the same: its presence changed.
+void UsbBus::Renumber() {
+  for (size_t index = 0; index < numbered_.size(); ++index) {
+    auto& numbered = numbered_[index];
+    if (numbered && PresenceOf(*numbered) != numberedAs_[index]) numbered.reset();
+  }
+  auto arrive = [this](const std::shared_ptr<UsbDevice>& device) {
+    if (!device) return;
+    const std::optional<emu::Presence> presence = PresenceOf(*device);
+    if (!presence || std::find(numbered_.begin(), numbered_.end(), device) != numbered_.end()) return;
+    const auto free = std::find(numbered_.begin(), numbered_.end(), nullptr);
+    if (free == numbered_.end()) return;
+    *free = device;
+    numberedAs_[static_cast<size_t>(free - numbered_.begin())] = presence;
+  };
+  for (const auto& device : devices_) arrive(device);
+  for (const auto& device : pluggedIn_) arrive(device);
 }
 
 emu::TessalineDevice& UsbBus::Scanner(int index) {

@@ -15,6 +15,13 @@
 // The scanner's outcomes: a stalled device holds the request until the driver's time-out; an absent device
 // fails it with ERROR_DEVICE_NOT_CONNECTED; a request in the wrong direction fails with ERROR_GEN_FAILURE.
 // Another vendor's device moves every byte at once (see UsbDevice).
+//
+// Numbering, as Windows does it: a device arriving gets the lowest usbscan index no present device holds and
+// keeps it while it is present. A scanner that leaves (powered off, unplugged) gives its index up and comes back
+// at the lowest free index then; with a second scanner plugged in meanwhile that may be another one. A device
+// attached by a test takes the index it is attached at. The indices are brought up to date whenever a name is
+// opened: devices that left (and maybe came back) since the last look leave first, then arrive in the order
+// they were attached.
 #pragma once
 #include <array>
 #include <cstdint>
@@ -73,6 +80,7 @@ class UsbDevice {
 
   // The emulated scanner; null for another vendor's device.
   emu::TessalineDevice* Scanner() { return scanner_.get(); }
+  const emu::TessalineDevice* Scanner() const { return scanner_.get(); }
   emu::UsbIdentity Identity() const { return scanner_ ? scanner_->Identity() : identity_; }
   bool DescriptorFails() const;
   void SetDescriptorFails(bool fails) { descriptorFails_ = fails; }
@@ -126,10 +134,15 @@ class UsbBus {
   // Plugs a device in at an index (replacing what was there). The scanner's clock starts now.
   emu::TessalineDevice& AttachScanner(int index, emu::Scenario scenario = {});
   UsbDevice& AttachOther(int index, WORD vendorId, WORD productId, WORD bcdDevice = 0x0100);
+  // Plugs a scanner in now at the lowest free index, as a user does; reached through the reference only.
+  emu::TessalineDevice& PlugInScanner(emu::Scenario scenario = {});
+  // The index that names the scanner now (see Numbering above), or -1 while it is absent.
+  int IndexOf(const emu::TessalineDevice& scanner);
   void Detach(int index);
-  // The device at an index, or null.
+  // The device attached at an index, or null.
   UsbDevice* At(int index);
-  std::shared_ptr<UsbDevice> Shared(int index) const;
+  // The device "\\.\usbscanN" names now, or null.
+  std::shared_ptr<UsbDevice> Shared(int index);
   emu::TessalineDevice& Scanner(int index);
   void AddFault(int index, UsbFault fault);
   uint32_t RequestCount(int index);
@@ -176,8 +189,15 @@ class UsbBus {
   void Forget(const UsbPendingIo* io);
 
  private:
+  // A scanner's presence now, none while it is absent; another vendor's device is always there.
+  std::optional<emu::Presence> PresenceOf(const UsbDevice& device) const;
+  void Renumber();
+
   Scheduler& scheduler_;
   std::array<std::shared_ptr<UsbDevice>, kDevices> devices_;
+  std::vector<std::shared_ptr<UsbDevice>> pluggedIn_;
+  std::array<std::shared_ptr<UsbDevice>, kDevices> numbered_;
+  std::array<std::optional<emu::Presence>, kDevices> numberedAs_;  // the presence each number was given at
   std::vector<UsbRequest> log_;
   std::vector<std::shared_ptr<UsbPendingIo>> inFlight_;
   std::map<int, std::shared_ptr<UsbPendingIo>> held_;

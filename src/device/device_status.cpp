@@ -1,6 +1,7 @@
 // The device search: probes the scanner, makes sure the imaging service is stopped, takes the Quenby lock,
 // reads the identification text and the versions, asks for the state, and writes the outcome into the window
-// (row 0's status cell and check mark, the texts, the Update button).
+// (row 0's status cell and check mark, the texts, the Update button). It refuses a second scanner on the bus:
+// every request opens the first one, so an update could not be sure which one answers.
 #include <array>
 
 #include "app/console_log.h"
@@ -81,8 +82,8 @@ int CFWUpdateDlg::GetDeviceStatus(SearchOrigin fromStopThread, int event) {
     ShowDeviceTexts(deviceName, interfaceText);
     return result;
   };
-  auto failWith = [&](const wchar_t* consoleLine, UINT text) {
-    app::ConsolePrint(host, consoleLine);
+  auto failWith = [&](std::wstring_view consoleLine, UINT text) {
+    app::ConsolePrint(host, L"%s", consoleLine);
     SetCellText(kRow, 1, app::LoadStringById(host, text));
     SetRowCheck(kRow, false);
     deviceName = text::Format(L"%s (%s)", std::wstring_view(kModelName), identification);
@@ -104,6 +105,11 @@ int CFWUpdateDlg::GetDeviceStatus(SearchOrigin fromStopThread, int event) {
   }
   g_debugLog.Log(L"[Event %d][GetDeviceStatus] Device bcdDevice (%d)", event, bcdDevice);
   g_debugLog.Log(L"[Event %d][GetDeviceStatus] Check Device Exist Finish...", event);
+  // Counted before anything is sent, so neither scanner hears from the search.
+  if (const int scanners = CountScanners(host, channel); scanners > 1) {
+    return failWith(text::Format(L"[GetDeviceStatus]: %d scanners are connected...\n", scanners),
+                    IDS_MORE_THAN_ONE_SCANNER);
+  }
 
   if (!CheckWIAClosed(fromStopThread, event)) return -1;
 

@@ -79,3 +79,9 @@ bool ProbeDevice(plat::Host& host, const std::wstring& channel, DWORD* releaseNu
   device.Close();
   return opened;
 }
+
+int CountScanners(plat::Host& host, const std::wstring& channel) {
+  if (channel != L"USB") return 1;
+  CDeviceChannel device(host);
+  return device.CountUsbScanners();
+}

@@ -23,3 +23,7 @@ bool RunCommand(plat::Host& host, const std::wstring& channel, const proto::Comm
 
 // Opens and closes the channel. The USB release number (0 on the socket link) goes to releaseNumber if given.
 bool ProbeDevice(plat::Host& host, const std::wstring& channel, DWORD* releaseNumber);
+
+// How many scanners the channel reaches: the usbscan devices with the scanner's ids for "USB", one for an
+// address. Nothing is sent to any of them.
+int CountScanners(plat::Host& host, const std::wstring& channel);

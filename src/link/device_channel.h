@@ -21,6 +21,8 @@ class CDeviceChannel {
   CDeviceChannel& operator=(const CDeviceChannel&) = delete;
 
   bool OpenUsb();
+  // How many usbscan devices carry the scanner's ids; each is opened only to read its descriptor.
+  int CountUsbScanners();
   bool ConnectTcp(const std::wstring& address);
   // The device handle when there is one, otherwise the socket. Always true.
   bool Close();
@@ -49,6 +51,8 @@ class CDeviceChannel {
   DWORD m_dwDataTimeout = limits::kSocketDataTimeoutMs;
 
  private:
+  // Opens the usbscan device of that index and keeps it open when it is the scanner.
+  bool OpenScannerAt(int index, DWORD access, bool reportDescriptorFailure);
   bool BeginRequest(HANDLE device, UsbRequestRecord& request);
   bool WriteRequest(HANDLE device, const uint8_t* data, DWORD length);
   bool AwaitPending(HANDLE device, UsbRequestRecord& request, DWORD& transferred);

@@ -20,26 +20,44 @@ constexpr unsigned kEmptyReadsInARow = 16;
 
 bool CDeviceChannel::OpenUsb() {
   for (int index = 0; index < kUsbscanNames; ++index) {
-    const std::wstring name = text::Format(L"\\\\.\\usbscan%d", index);
-    m_hDevice.Reset(host_.files.CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                            FILE_ATTRIBUTE_SYSTEM, nullptr));
-    if (!m_hDevice) continue;
-    DEVICE_DESCRIPTOR descriptor{};
-    DWORD returned = 0;
-    if (!host_.files.DeviceIoControl(m_hDevice.Get(), IOCTL_GET_DEVICE_DESCRIPTOR, &descriptor, sizeof descriptor,
-                                     &descriptor, sizeof descriptor, &returned, nullptr)) {
-      PrintConsoleMessage(1);
-      CloseDevice();
-      continue;
-    }
-    if (descriptor.usVendorId == kScannerVendorId && descriptor.usProductId == kScannerProductId) {
-      m_wBcdDevice = descriptor.usBcdDevice;
-      return true;
-    }
-    CloseDevice();
+    if (OpenScannerAt(index, GENERIC_READ | GENERIC_WRITE, true)) return true;
   }
   m_strError = L"1-0-Device No Found!!";
+  return false;
+}
+
+// The count goes on past the first scanner. It opens each device for no access, which is enough for the
+// descriptor and claims nothing a transaction holds. Its own descriptor failures stay off the console: the
+// probe before it has printed what the device it talks to does.
+int CDeviceChannel::CountUsbScanners() {
+  int scanners = 0;
+  for (int index = 0; index < kUsbscanNames; ++index) {
+    if (!OpenScannerAt(index, 0, false)) continue;
+    ++scanners;
+    CloseDevice();
+  }
+  return scanners;
+}
+
+bool CDeviceChannel::OpenScannerAt(int index, DWORD access, bool reportDescriptorFailure) {
+  const std::wstring name = text::Format(L"\\\\.\\usbscan%d", index);
+  m_hDevice.Reset(host_.files.CreateFileW(name.c_str(), access,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                          FILE_ATTRIBUTE_SYSTEM, nullptr));
+  if (!m_hDevice) return false;
+  DEVICE_DESCRIPTOR descriptor{};
+  DWORD returned = 0;
+  if (!host_.files.DeviceIoControl(m_hDevice.Get(), IOCTL_GET_DEVICE_DESCRIPTOR, &descriptor, sizeof descriptor,
+                                   &descriptor, sizeof descriptor, &returned, nullptr)) {
+    if (reportDescriptorFailure) PrintConsoleMessage(1);
+    CloseDevice();
+    return false;
+  }
+  if (descriptor.usVendorId == kScannerVendorId && descriptor.usProductId == kScannerProductId) {
+    m_wBcdDevice = descriptor.usBcdDevice;
+    return true;
+  }
+  CloseDevice();
   return false;
 }
 

@@ -14,6 +14,9 @@
 #include "ui/framework/list_ctrl.h"
 
 enum class BurnProcedure { kMonitored, kUnmonitored };
+// What an update came to, and the update thread's exit code. A second scanner on the bus is an outcome of its
+// own: the update refused, or gave up, because it could not be sure which scanner answered.
+enum class UpdateOutcome : DWORD { kFailed = 0, kUpdated = 1, kMoreThanOneScanner = 2 };
 // Who runs the device search: the stop thread, or any other (the window's thread, the update thread).
 enum class SearchOrigin { kOther = 0, kStopThread = 1 };
 // The scan-application locks by kind.
@@ -41,7 +44,8 @@ class CFWUpdateDlg : public CDialogEx {
 
   // Firmware update engine (src/update).
   BOOL LoadFirmwareImage(WORD imageId, const BYTE** data, DWORD* size, int row);
-  BOOL UpdateDevice(const std::wstring& channel, int row);
+  BOOL UpdateDevice(const std::wstring& channel, int row);  // RunUpdate's outcome is kUpdated
+  UpdateOutcome RunUpdate(const std::wstring& channel, int row);
   BOOL BurnFirmware(const std::wstring& channel, WORD imageId, WORD imageCode, BurnProcedure procedure,
                     int powerWaitLimit, int row);
 

@@ -11,17 +11,24 @@
 namespace {
 
 constexpr int kReadyAnswersMonitored = 5;
+const wchar_t* const kConsoleTag = L"[BurnFirmware]:";
 
 }  // namespace
 
 BOOL CFWUpdateDlg::BurnFirmware(const std::wstring& channel, WORD imageId, WORD imageCode, BurnProcedure procedure,
                                 int powerWaitLimit, int row) {
-  return BurnProcedureRun(*this, channel, procedure, powerWaitLimit, row).Run(imageId, imageCode) ? TRUE : FALSE;
+  const UpdateOutcome outcome = BurnProcedureRun(*this, channel, procedure, powerWaitLimit, row).Outcome(imageId, imageCode);
+  return outcome == UpdateOutcome::kUpdated ? TRUE : FALSE;
 }
 
 BurnProcedureRun::BurnProcedureRun(CFWUpdateDlg& dialog, const std::wstring& channel, BurnProcedure procedure,
                                    int powerWaitLimit, int row)
     : dialog_(dialog), host_(dialog.Host()), channel_(channel), procedure_(procedure), limit_(powerWaitLimit), row_(row) {}
+
+UpdateOutcome BurnProcedureRun::Outcome(WORD imageId, WORD imageCode) {
+  if (Run(imageId, imageCode)) return UpdateOutcome::kUpdated;
+  return moreThanOne_ ? UpdateOutcome::kMoreThanOneScanner : UpdateOutcome::kFailed;
+}
 
 bool BurnProcedureRun::Run(WORD imageId, WORD imageCode) {
   if (!Transfer(imageId, imageCode)) return false;
@@ -41,6 +48,7 @@ bool BurnProcedureRun::Transfer(WORD imageId, WORD imageCode) {
   Post(IDS_SENDING_FIRMWARE);
   const auto block = proto::Encode(proto::FirmwareWrite(imageCode, size));
   const DWORD start = host_.time.GetTickCount();
+  if (!Alone()) return false;
   if (!RunCommandTransaction(host_, channel_, block.data(), image, nullptr, status_.data(), proto::kStatusReplySize)) {
     return Fail(IDS_SEND_DATA_ERROR);
   }
@@ -62,6 +70,7 @@ void BurnProcedureRun::Settle() {
 bool BurnProcedureRun::WatchBurn() {
   const DWORD start = host_.time.GetTickCount();
   for (int polls = 1;; ++polls) {
+    if (!Alone()) return false;
     if (!SendStatusCommand(proto::BurnStatus())) {
       app::ConsolePrint(host_, L"Burning firmware error!! (At %d second)\n", SecondsSince(start));
       return Fail(IDS_BURN_ERROR);
@@ -96,6 +105,7 @@ bool BurnProcedureRun::WatchBurn() {
 }
 
 bool BurnProcedureRun::FirstStatusCheck() {
+  if (!Alone()) return false;
   if (!SendStatusCommand(proto::BurnStatus())) {
     app::ConsolePrint(host_, L"Burning firmware error!! (After send data first time check status...)\n");
     return Fail(IDS_BURN_ERROR);
@@ -111,7 +121,9 @@ bool BurnProcedureRun::WaitPowerOff(int& probes) {
   const DWORD start = host_.time.GetTickCount();
   if (Monitored()) Post(IDS_CHECK_POWER_OFF);
   for (probes = 1;; ++probes) {
-    if (!ProbeDevice(host_, channel_, nullptr)) break;
+    bool present = false;
+    if (!Probe(present)) return false;
+    if (!present) break;
     if (!Monitored()) ShowProgress(PowerOffPercent(probes, limit_), probes);
     if (probes >= limit_) return Fail(IDS_POWER_OFF_TIMEOUT);
     host_.time.Sleep(limits::kPowerProbePollMs);
@@ -138,7 +150,9 @@ bool BurnProcedureRun::WaitPowerOn() {
   Post(IDS_CHECK_POWER_ON);
   const DWORD start = host_.time.GetTickCount();
   for (int probes = 1;; ++probes) {
-    if (ProbeDevice(host_, channel_, nullptr)) break;
+    bool present = false;
+    if (!Probe(present)) return false;
+    if (present) break;
     if (probes >= limit_) return Fail(IDS_POWER_ON_TIMEOUT);
     host_.time.Sleep(limits::kPowerProbePollMs);
   }
@@ -151,6 +165,7 @@ bool BurnProcedureRun::WaitReady() {
   const DWORD start = host_.time.GetTickCount();
   int readyAnswers = 0;
   for (;;) {
+    if (!Alone()) return false;
     if (!SendStatusCommand(proto::DeviceStatus())) return Fail(IDS_CHECK_STATUS_ERROR);
     const uint16_t state = Reply().fwInfo;
     if (state != proto::kReady && state != proto::kLlBoot) {
@@ -170,6 +185,17 @@ bool BurnProcedureRun::WaitReady() {
     host_.time.Sleep(limits::kReadyPollMs);
     if (TicksSince(start, host_.time.GetTickCount()) >= limits::kReadyWaitLimitMs) return Fail(IDS_NOT_RESPONDING);
   }
+}
+
+bool BurnProcedureRun::Alone() {
+  if (OnlyOneScanner(host_, channel_, kConsoleTag)) return true;
+  moreThanOne_ = true;
+  return Fail(IDS_MORE_THAN_ONE_SCANNER);
+}
+
+bool BurnProcedureRun::Probe(bool& present) {
+  present = ProbeDevice(host_, channel_, nullptr);
+  return !present || Alone();
 }
 
 bool BurnProcedureRun::SendStatusCommand(const proto::CommandBlock& command) {

@@ -1,7 +1,8 @@
 // The update sequence: chooses the path by the device's USB release number, waits for the imaging service,
 // takes the locks and checks the version on the standard path, asks the boot loader for its version, which
 // picks the image and its code, and hands over to the burn procedure. On the standard path the version is read
-// back after the burn: only a scanner that runs the carried firmware has been updated.
+// back after the burn: only a scanner that runs the carried firmware has been updated. With a second scanner on
+// the bus the update refuses, or gives up, rather than take the other one's answers for this one's.
 #include <array>
 
 #include "app/console_log.h"
@@ -14,20 +15,34 @@
 #include "res/resource.h"
 #include "res/string_ids.h"
 #include "ui/fwupdate_dlg.h"
+#include "update/burn_procedure.h"
 #include "update/image_table.h"
+#include "update/scanner_identity.h"
 
 namespace {
 
 constexpr int kUpdateEvent = 3;
+const wchar_t* const kConsoleTag = L"[UpdateDevice]:";
 
 }  // namespace
 
 BOOL CFWUpdateDlg::UpdateDevice(const std::wstring& channel, int row) {
+  return RunUpdate(channel, row) == UpdateOutcome::kUpdated ? TRUE : FALSE;
+}
+
+UpdateOutcome CFWUpdateDlg::RunUpdate(const std::wstring& channel, int row) {
   plat::Host& host = Host();
   auto fail = [&](UINT textId) {
     PostStatus(row, app::LoadStringById(host, textId));
-    return FALSE;
+    return UpdateOutcome::kFailed;
   };
+  // Refused as the search refuses: the check mark goes, so Update stays off until a search finds one scanner.
+  auto moreThanOne = [&] {
+    PostStatus(row, app::LoadStringById(host, IDS_MORE_THAN_ONE_SCANNER));
+    SetRowCheck(row, false);
+    return UpdateOutcome::kMoreThanOneScanner;
+  };
+  auto alone = [&] { return OnlyOneScanner(host, channel, kConsoleTag); };
   proto::ReplyBytes status{};
 
   DWORD bcdDevice = 0;
@@ -41,6 +56,8 @@ BOOL CFWUpdateDlg::UpdateDevice(const std::wstring& channel, int row) {
     }
     host.time.Sleep(limits::kUpdateServicePollMs);
   }
+  // The search may be old, and a scanner may have been plugged in since: counted again before the locks.
+  if (!alone()) return moreThanOne();
 
   // The device information read: the main-board version, and the panel version's text.
   DWORD mainBoard = 0;
@@ -54,7 +71,8 @@ BOOL CFWUpdateDlg::UpdateDevice(const std::wstring& channel, int row) {
   };
 
   if (!direct) {
-    if (!LockScanApps()) return FALSE;
+    if (!LockScanApps()) return UpdateOutcome::kFailed;
+    if (!alone()) return moreThanOne();
     if (!readVersions()) return fail(IDS_CHECK_STATUS_ERROR);
     app::ConsolePrint(host, L"[GetDeviceStatus]: MB Ver: (%s)/ Panel Ver:(%s)\n", FormatVersion(mainBoard), panelText);
     if (IsLatestVersion(channel, mainBoard, panelText)) return fail(IDS_FIRMWARE_LATEST);
@@ -63,6 +81,7 @@ BOOL CFWUpdateDlg::UpdateDevice(const std::wstring& channel, int row) {
   const DWORD bootLoaderWaitStart = host.time.GetTickCount();
   proto::StatusReply reply;
   for (;;) {
+    if (!alone()) return moreThanOne();
     if (!RunCommand(host, channel, proto::DeviceStatus(), status)) return fail(IDS_CHECK_STATUS_ERROR);
     reply = proto::DecodeReply(status.data());
     if (reply.fwInfo == proto::kReady || reply.fwInfo == proto::kLlBoot) break;
@@ -74,24 +93,42 @@ BOOL CFWUpdateDlg::UpdateDevice(const std::wstring& channel, int row) {
   }
   app::ConsolePrint(host, L"UBoot Version: (%u)\n\n", static_cast<unsigned>(reply.ubootVersion));
 
+  // What tells this scanner from one plugged in while it is off. A scanner on the direct path may not answer
+  // the read; the burn then has only the count to go by.
+  if (!alone()) return moreThanOne();
+  const std::optional<ScannerIdentification> identification = ReadIdentification(host, channel, status);
+
   const FirmwareChoice choice = ChooseFirmware(reply.ubootVersion, direct);
   const int powerWaitProbes = direct ? limits::kDirectPowerWaitProbes : limits::kStandardPowerWaitProbes;
-  if (!BurnFirmware(channel, choice.imageId, choice.imageCode,
-                    direct ? BurnProcedure::kUnmonitored : BurnProcedure::kMonitored, powerWaitProbes, row)) {
-    return FALSE;
-  }
-  // Scanners on the direct path may not report versions, so there is nothing to read back.
-  if (direct) return TRUE;
+  const UpdateOutcome burnt =
+      BurnProcedureRun(*this, channel, direct ? BurnProcedure::kUnmonitored : BurnProcedure::kMonitored,
+                       powerWaitProbes, row)
+          .Outcome(choice.imageId, choice.imageCode);
+  if (burnt == UpdateOutcome::kMoreThanOneScanner) SetRowCheck(row, false);
+  if (burnt != UpdateOutcome::kUpdated) return burnt;
 
   // A burn that did not take leaves a scanner that comes back ready all the same, on its old firmware.
-  PostStatus(row, app::LoadStringById(host, IDS_CHECK_VERSION));
+  if (!direct) PostStatus(row, app::LoadStringById(host, IDS_CHECK_VERSION));
+  // A scanner plugged in while this one was off answers like it; only the identification tells them apart.
+  if (identification) {
+    if (!alone()) return moreThanOne();
+    const std::optional<ScannerIdentification> now = ReadIdentification(host, channel, status);
+    if (!now) return fail(IDS_CHECK_STATUS_ERROR);
+    if (*now != *identification) {
+      app::ConsolePrint(host, L"%s the scanner that came back is another one...\n", std::wstring_view(kConsoleTag));
+      return moreThanOne();
+    }
+  }
+  // Scanners on the direct path may not report versions, so there is nothing to read back.
+  if (direct) return UpdateOutcome::kUpdated;
+  if (!alone()) return moreThanOne();
   if (!readVersions()) return fail(IDS_CHECK_STATUS_ERROR);
   const std::wstring mainBoardText = FormatVersion(mainBoard);
   app::ConsolePrint(host, L"[UpdateDevice]: MB Ver after the update: (%s)/ Panel Ver:(%s)\n", mainBoardText,
                     panelText);
   if (!IsLatestVersion(channel, mainBoard, panelText)) {
     PostStatus(row, text::Format(app::LoadStringById(host, IDS_STILL_OLD_VERSION), mainBoardText));
-    return FALSE;
+    return UpdateOutcome::kFailed;
   }
-  return TRUE;
+  return UpdateOutcome::kUpdated;
 }

@@ -14,9 +14,10 @@ namespace {
 
 // The sequence, the service restart and the verdict, with the machine kept awake and the session's end held
 // off until the verdict is posted.
-bool RunProtected(CFWUpdateDlg& dialog, plat::Host& host, int row) {
+UpdateOutcome RunProtected(CFWUpdateDlg& dialog, plat::Host& host, int row) {
   const BurnProtection protection(dialog, app::LoadStringById(host, IDS_FW_UPGRADE_WAIT));
-  const bool updated = dialog.UpdateDevice(L"USB", row) != FALSE;
+  const UpdateOutcome outcome = dialog.RunUpdate(L"USB", row);
+  const bool updated = outcome == UpdateOutcome::kUpdated;
   const std::wstring reason = updated ? std::wstring() : dialog.GetCellText(row, 1);
 
   CWIAControl wia(host);
@@ -28,7 +29,7 @@ bool RunProtected(CFWUpdateDlg& dialog, plat::Host& host, int row) {
   }
   dialog.PostStatus(row, updated ? app::LoadStringById(host, IDS_UPDATE_SUCCEED)
                                  : text::Format(app::LoadStringById(host, IDS_UPDATE_FAILED), reason));
-  return updated;
+  return outcome;
 }
 
 }  // namespace
@@ -39,7 +40,7 @@ DWORD WINAPI Thread_VoskUpdate(LPVOID parameter) {
   const int row = static_cast<int>(dialog->m_nCurrentRow.load());
   app::ApplyConfiguredLanguage(host);
 
-  const bool updated = RunProtected(*dialog, host, row);
+  const UpdateOutcome outcome = RunProtected(*dialog, host, row);
   dialog->ReleaseScanAppMutexes();
   host.kernel.SwitchPoint();
   // The buttons and the flag change in one task on the window's thread, so no handler sees one without the
@@ -55,5 +56,5 @@ DWORD WINAPI Thread_VoskUpdate(LPVOID parameter) {
   };
   if (!dialog->RunOnWindowThread(giveBack)) dialog->m_slots[row].bBusy = 0;  // the window has gone
   host.kernel.SwitchPoint();
-  return updated ? 1 : 0;
+  return static_cast<DWORD>(outcome);
 }

@@ -48,7 +48,7 @@ TEST_F(StringTableTest, EveryLanguageHasEveryIdWithTheEnglishPlaceholders) {
   EXPECT_EQ(seen, std::set<LANGID>(std::begin(tables), std::end(tables)));
   for (const LANGID language : tables) {
     int translated = 0;
-    for (UINT id = 201; id <= 266; ++id) {
+    for (UINT id = 201; id <= 267; ++id) {
       const std::wstring english = Load(0x0409, id);
       const std::wstring text = Load(language, id);
       EXPECT_FALSE(text.empty()) << "language " << language << " id " << id;
@@ -67,6 +67,8 @@ TEST_F(StringTableTest, EnglishTextsToTheCharacter) {
   EXPECT_EQ(Load(0x0409, IDS_DEVICE_NOT_FOUND), L"Device Not Found!!  Please Check.");
   EXPECT_EQ(Load(0x0409, IDS_REBOOT_SCANNER), L"Please reboot Scanner... \n");
   EXPECT_EQ(Load(0x0409, IDS_CHECK_VERSION), L"Check Device firmware version\u2026");
+  EXPECT_EQ(Load(0x0409, IDS_MORE_THAN_ONE_SCANNER),
+            L"More than one scanner is connected. Connect only the scanner to update.");
   EXPECT_EQ(Load(0x0409, IDS_FW_UPGRADE_WAIT),
             L"FW Upgrade! Please wait...\nDuring firmware update, please make sure device power is stable.\n");
   EXPECT_EQ(Load(0x0409, IDS_SCAN_APP_IN_USE),
@@ -100,7 +102,7 @@ TEST_F(StringTableTest, TheThreadLanguageChoosesTheTable) {
 }
 
 TEST_F(StringTableTest, UnknownIdsGiveTheEmptyText) {
-  for (UINT id : {0u, 101u, 200u, 267u, 4000u}) EXPECT_EQ(Load(0x0409, id), L"") << id;
+  for (UINT id : {0u, 101u, 200u, 270u, 4000u}) EXPECT_EQ(Load(0x0409, id), L"") << id;
 }
 
 TEST_F(StringTableTest, FormattedEntries) {

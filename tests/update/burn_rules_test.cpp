@@ -49,7 +49,8 @@ class BurnRulesTest : public UpdateFixture {
   }
   static size_t Opens(const std::vector<simhost::UsbRequest>& log) {
     size_t opens = 0;
-    for (const auto& request : log) opens += request.call == simhost::UsbCall::Open ? 1 : 0;
+    // The scanner counts open every name for no access, to read descriptors only: they are not channels.
+    for (const auto& request : log) opens += request.call == simhost::UsbCall::Open && request.access != 0 ? 1 : 0;
     return opens;
   }
   // A stage fault on the transaction after the next one begun from now (1: the next one).
