@@ -68,4 +68,5 @@ enum StringId : unsigned {
   IDS_CLOSE = 264,
   IDS_USB = 265,
   IDS_STILL_OLD_VERSION = 266,
+  IDS_UPDATE_CUT_OFF = 268,
 };
