@@ -4,6 +4,8 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <utility>
+#include <vector>
 
 #include "platform/win_types.h"
 
@@ -25,6 +27,15 @@ class HandleTable {
     objects_[value] = std::move(object);
     if (inheritable) inheritable_.insert(value);
     return reinterpret_cast<HANDLE>(value);
+  }
+  // A child's copy of an inherited handle: the same value for the same object.
+  void InsertAt(HANDLE handle, std::shared_ptr<Object> object) {
+    objects_[reinterpret_cast<uintptr_t>(handle)] = std::move(object);
+  }
+  std::vector<std::pair<HANDLE, std::shared_ptr<Object>>> InheritableEntries() const {
+    std::vector<std::pair<HANDLE, std::shared_ptr<Object>>> entries;
+    for (const uintptr_t value : inheritable_) entries.emplace_back(reinterpret_cast<HANDLE>(value), objects_.at(value));
+    return entries;
   }
   bool Inheritable(HANDLE handle) const { return inheritable_.count(reinterpret_cast<uintptr_t>(handle)) == 1; }
   template <class T>

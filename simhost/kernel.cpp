@@ -86,6 +86,11 @@ DWORD Kernel::WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
     if (!event->manualReset) event->signaled = false;
     return WAIT_OBJECT_0;
   }
+  if (const auto process = state_.handles.Get<ProcessObject>(handle)) {
+    return scheduler.BlockUntil([process] { return process->ended; }, Deadline(scheduler, milliseconds))
+               ? WAIT_OBJECT_0
+               : WAIT_TIMEOUT;
+  }
   if (const auto mutex = state_.handles.Get<MutexObject>(handle)) {
     const int self = scheduler.CurrentThread();
     if (!scheduler.BlockUntil([mutex, self] { return mutex->ownerThread == 0 || mutex->ownerThread == self; },
@@ -110,17 +115,31 @@ BOOL Kernel::CloseHandle(HANDLE handle) {
   return FALSE;
 }
 
-HANDLE Kernel::CreateEventW(LPSECURITY_ATTRIBUTES, BOOL manualReset, BOOL initialState, LPCWSTR) {
+HANDLE Kernel::CreateEventW(LPSECURITY_ATTRIBUTES attributes, BOOL manualReset, BOOL initialState, LPCWSTR name) {
   if (state_.eventCreationsToFail > 0) {
     --state_.eventCreationsToFail;
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
   }
+  const bool inheritable = attributes != nullptr && attributes->bInheritHandle != FALSE;
+  const std::wstring eventName = name != nullptr ? name : L"";
+  if (!eventName.empty()) {
+    if (auto existing = state_.world.FindNamed(eventName, state_.options.session)) {
+      auto opened = std::dynamic_pointer_cast<EventObject>(existing);
+      if (!opened) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return nullptr;
+      }
+      SetLastError(ERROR_ALREADY_EXISTS);
+      return state_.handles.Insert(std::move(opened), inheritable);
+    }
+  }
   auto event = std::make_shared<EventObject>();
   event->manualReset = manualReset != FALSE;
   event->signaled = initialState != FALSE;
+  if (!eventName.empty()) state_.world.AddNamed(eventName, state_.options.session, event);
   SetLastError(ERROR_SUCCESS);
-  return state_.handles.Insert(event);
+  return state_.handles.Insert(event, inheritable);
 }
 
 BOOL Kernel::SetEvent(HANDLE handle) {
@@ -131,6 +150,25 @@ BOOL Kernel::SetEvent(HANDLE handle) {
   }
   event->signaled = true;
   return TRUE;
+}
+
+BOOL Kernel::ResetEvent(HANDLE handle) {
+  const auto event = state_.handles.Get<EventObject>(handle);
+  if (!event) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  event->signaled = false;
+  return TRUE;
+}
+
+HANDLE Kernel::OpenProcess(DWORD, BOOL inheritHandle, DWORD processId) {
+  std::shared_ptr<ProcessObject> process = state_.world.FindProcess(processId);
+  if (!process) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  return state_.handles.Insert(std::move(process), inheritHandle != FALSE);
 }
 
 HANDLE Kernel::CreateMutexW(LPSECURITY_ATTRIBUTES attributes, BOOL initialOwner, LPCWSTR name) {

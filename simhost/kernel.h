@@ -21,6 +21,10 @@ class Kernel final : public plat::IKernel {
   BOOL CloseHandle(HANDLE object) override;
   HANDLE CreateEventW(LPSECURITY_ATTRIBUTES attributes, BOOL manualReset, BOOL initialState, LPCWSTR name) override;
   BOOL SetEvent(HANDLE event) override;
+  BOOL ResetEvent(HANDLE event) override;
+  DWORD GetCurrentProcessId() override { return state_.self->id; }
+  // Any process of the machine that has not gone (Windows keeps an ended one while a handle refers to it).
+  HANDLE OpenProcess(DWORD access, BOOL inheritHandle, DWORD processId) override;
   HANDLE CreateMutexW(LPSECURITY_ATTRIBUTES attributes, BOOL initialOwner, LPCWSTR name) override;
   BOOL ReleaseMutex(HANDLE mutex) override;
   BOOL InitializeSecurityDescriptor(PSECURITY_DESCRIPTOR descriptor, DWORD revision) override;

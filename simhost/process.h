@@ -44,9 +44,17 @@ class Process {
   Sockets& sockets() { return sockets_; }
   Power& power() { return power_; }
   size_t OpenHandles() const { return state_.handles.Count(); }
+  // This copy as a kernel object; marking it ended is how a test ends a process without its code running.
+  const std::shared_ptr<ProcessObject>& Self() const { return state_.self; }
+  // Another copy on the same machine: the same service manager and registry from now on.
+  void ShareMachineOf(Process& other);
+  // A handle the copy inherited from the program that started it.
+  void Inherit(HANDLE handle, std::shared_ptr<Object> object) { state_.handles.InsertAt(handle, std::move(object)); }
   void FailThreadCreations(int count) { state_.threadCreationsToFail = count; }
   void FailEventCreations(int count) { state_.eventCreationsToFail = count; }
   void FailExitCodeQueries(int count) { state_.exitCodeQueriesToFail = count; }
+  void FailLaunches(DWORD error) { state_.launchError = error; }
+  void PutInJobWithoutBreakaway() { state_.inJobWithoutBreakaway = true; }
   // Whether a handle of this process would be inherited by a child (HANDLE_FLAG_INHERIT).
   bool HandleInheritable(HANDLE handle) const { return state_.handles.Inheritable(handle); }
 

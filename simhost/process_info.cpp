@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "simhost/kernel.h"
+
 namespace simhost {
 
 ProcessInfo::ProcessInfo(ProcessState& state)
@@ -24,6 +26,43 @@ DWORD ProcessInfo::GetModuleFileNameW(HMODULE, LPWSTR buffer, DWORD size) {
   buffer[path.size()] = L'\0';
   state_.CurrentThread().lastError = ERROR_SUCCESS;
   return static_cast<DWORD>(path.size());
+}
+
+BOOL ProcessInfo::CreateProcessW(LPCWSTR, LPWSTR commandLine, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES,
+                                 BOOL inheritHandles, DWORD creationFlags, LPVOID, LPCWSTR,
+                                 LPSTARTUPINFOW startupInfo, LPPROCESS_INFORMATION processInformation) {
+  ThreadState& thread = state_.CurrentThread();
+  if (commandLine == nullptr || startupInfo == nullptr || processInformation == nullptr) {
+    thread.lastError = ERROR_INVALID_PARAMETER;
+    return FALSE;
+  }
+  ProcessLaunch launch;
+  launch.commandLine = commandLine;
+  launch.creationFlags = creationFlags;
+  if (inheritHandles) launch.inherited = state_.handles.InheritableEntries();
+  if ((creationFlags & CREATE_BREAKAWAY_FROM_JOB) != 0 && state_.inJobWithoutBreakaway) {
+    state_.world.RecordRefusedLaunch(launch);
+    thread.lastError = ERROR_ACCESS_DENIED;
+    return FALSE;
+  }
+  if (state_.launchError != 0) {
+    state_.world.RecordRefusedLaunch(launch);
+    thread.lastError = state_.launchError;
+    return FALSE;
+  }
+  const std::shared_ptr<ProcessObject> child = state_.world.Launch(launch);
+  if (!child) {
+    thread.lastError = ERROR_FILE_NOT_FOUND;
+    return FALSE;
+  }
+  auto first = std::make_shared<ThreadObject>();
+  first->id = child->id + 4;
+  processInformation->hProcess = state_.handles.Insert(child);
+  processInformation->hThread = state_.handles.Insert(first);
+  processInformation->dwProcessId = child->id;
+  processInformation->dwThreadId = first->id;
+  thread.lastError = ERROR_SUCCESS;
+  return TRUE;
 }
 
 }  // namespace simhost

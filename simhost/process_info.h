@@ -11,6 +11,12 @@ class ProcessInfo final : public plat::IProcess {
   explicit ProcessInfo(ProcessState& state);
   DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size) override;
   LPCWSTR GetCommandLineW() override { return commandLine_.c_str(); }
+  // Hands the launch to the world's launcher; the caller gets handles to the process and a stand-in for its
+  // first thread, as Windows gives them.
+  BOOL CreateProcessW(LPCWSTR applicationName, LPWSTR commandLine, LPSECURITY_ATTRIBUTES processAttributes,
+                      LPSECURITY_ATTRIBUTES threadAttributes, BOOL inheritHandles, DWORD creationFlags,
+                      LPVOID environment, LPCWSTR currentDirectory, LPSTARTUPINFOW startupInfo,
+                      LPPROCESS_INFORMATION processInformation) override;
 
  private:
   ProcessState& state_;

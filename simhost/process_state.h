@@ -2,6 +2,7 @@
 // of its threads keeps (last error, UI language).
 #pragma once
 #include <map>
+#include <memory>
 #include <string>
 
 #include "simhost/handle_table.h"
@@ -23,15 +24,19 @@ struct ThreadState {
 };
 
 struct ProcessState {
-  ProcessState(World& w, ProcessOptions o) : world(w), options(std::move(o)) {}
+  ProcessState(World& w, ProcessOptions o) : world(w), options(std::move(o)) { self->id = world.AddProcess(self); }
   ThreadState& CurrentThread() { return threads[world.scheduler().CurrentThread()]; }
 
   World& world;
   ProcessOptions options;
   HandleTable handles{0x100};
+  std::shared_ptr<ProcessObject> self = std::make_shared<ProcessObject>();
   int threadCreationsToFail = 0;  // the next n CreateThread calls fail, as when the system is out of memory
   int eventCreationsToFail = 0;   // the next n CreateEventW calls fail likewise
   int exitCodeQueriesToFail = 0;  // the next n GetExitCodeThread calls fail (access denied)
+  DWORD launchError = 0;          // CreateProcessW fails with this error (0: programs start)
+  // In a job that does not allow breaking away: CREATE_BREAKAWAY_FROM_JOB is refused with ERROR_ACCESS_DENIED.
+  bool inJobWithoutBreakaway = false;
   std::map<int, ThreadState> threads;
 };
 

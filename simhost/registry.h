@@ -2,6 +2,8 @@
 // only through the seam, and a count of the keys still open.
 #pragma once
 #include <map>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,12 +26,22 @@ class Registry final : public plat::IRegistry {
   LONG RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
                         LPDWORD dataSize) override;
   LONG RegCloseKey(HKEY key) override;
+  // Keys are made on the way down as Windows does; values are written as given.
+  LONG RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD reserved, LPWSTR keyClass, DWORD options, REGSAM access,
+                       LPSECURITY_ATTRIBUTES attributes, PHKEY result, LPDWORD disposition) override;
+  LONG RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD reserved, DWORD type, const BYTE* data,
+                      DWORD dataSize) override;
+  LONG RegDeleteValueW(HKEY key, LPCWSTR valueName) override;
+
+  // Another program copy on the same machine: from now on both see the same keys and values.
+  void ShareMachineOf(const Registry& other) { values_ = other.values_; }
 
   // The machine. Paths are under HKEY_LOCAL_MACHINE, without a leading backslash.
   void AddKey(const std::wstring& path);
   void SetValue(const std::wstring& keyPath, const std::wstring& name, RegistryValue value);
   // A REG_SZ value: the text and its terminating NUL, in wide characters.
   void SetText(const std::wstring& keyPath, const std::wstring& name, const std::wstring& text);
+  const RegistryValue* Value(const std::wstring& keyPath, const std::wstring& name) const;
 
   // What tests observe.
   size_t OpenKeys() const { return keys_.Count(); }
@@ -37,8 +49,11 @@ class Registry final : public plat::IRegistry {
 
  private:
   bool KeyExists(const std::wstring& foldedPath) const;
+  // The folded path a key handle and a sub-key name stand for; none for a handle that is not open.
+  std::optional<std::wstring> PathOf(HKEY key, LPCWSTR subKey) const;
 
-  std::map<std::wstring, std::map<std::wstring, RegistryValue>> values_;  // folded key path, folded value name
+  using Machine = std::map<std::wstring, std::map<std::wstring, RegistryValue>>;  // folded key path, value name
+  std::shared_ptr<Machine> values_ = std::make_shared<Machine>();
   HandleTable keys_{0x52000};
   std::vector<std::wstring> openedKeyPaths_;
 };

@@ -72,6 +72,8 @@ class Services final : public plat::IServices {
   void FailOpenManager(DWORD error) { openManagerError_ = error; }  // 0: opening succeeds again
   void FailAllocations(bool fail) { failAllocations_ = fail; }
   void SetRoundTripMs(DWORD milliseconds) { roundTripMs_ = milliseconds; }
+  // Another copy on the same machine: the services existing now are the same ones for both.
+  void ShareMachineOf(const Services& other) { services_ = other.services_; }
 
   // What tests observe.
   size_t OpenHandles() const { return handles_.Count(); }

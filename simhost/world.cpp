@@ -53,6 +53,22 @@ std::vector<std::shared_ptr<Object>> World::LiveMutexes() {
 void World::WriteTextFile(const std::wstring& path, const std::wstring& content) { files_[FoldCase(path)] = content; }
 void World::DeleteFile(const std::wstring& path) { files_.erase(FoldCase(path)); }
 
+DWORD World::AddProcess(const std::shared_ptr<ProcessObject>& process) {
+  nextProcessId_ += 4;
+  processes_[nextProcessId_] = process;
+  return nextProcessId_;
+}
+
+std::shared_ptr<ProcessObject> World::FindProcess(DWORD id) const {
+  const auto it = processes_.find(id);
+  return it == processes_.end() ? nullptr : it->second.lock();
+}
+
+std::shared_ptr<ProcessObject> World::Launch(const ProcessLaunch& launch) {
+  launches_.push_back(launch);
+  return launcher_ ? launcher_(launch) : nullptr;
+}
+
 std::optional<std::wstring> World::ReadTextFile(const std::wstring& path) const {
   const auto it = files_.find(FoldCase(path));
   if (it == files_.end()) return std::nullopt;

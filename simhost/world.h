@@ -1,6 +1,7 @@
 // The simulated machine: virtual clock and threads, the named objects of its namespaces, its files and its
 // system language. Programs run in it as simulated processes (simhost/process.h).
 #pragma once
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -14,6 +15,22 @@
 namespace simhost {
 
 class UsbBus;
+
+// A program copy as a kernel object: a handle to it is signalled once the process has ended.
+struct ProcessObject : Object {
+  DWORD id = 0;
+  bool ended = false;
+};
+
+// What CreateProcessW asks of the machine: the command line, the flags, and the handles the child inherits
+// (same values, same objects).
+struct ProcessLaunch {
+  std::wstring commandLine;
+  DWORD creationFlags = 0;
+  std::vector<std::pair<HANDLE, std::shared_ptr<Object>>> inherited;
+};
+// Starts the program a launch names; null when it cannot be started (the call fails with ERROR_FILE_NOT_FOUND).
+using Launcher = std::function<std::shared_ptr<ProcessObject>(const ProcessLaunch&)>;
 
 class World {
  public:
@@ -46,6 +63,16 @@ class World {
 
   LANGID systemUiLanguage = 0x0409;
 
+  // Programs started by the copies running here. Without a launcher no program can be started.
+  void SetLauncher(Launcher launcher) { launcher_ = std::move(launcher); }
+  std::shared_ptr<ProcessObject> Launch(const ProcessLaunch& launch);
+  void RecordRefusedLaunch(const ProcessLaunch& launch) { launches_.push_back(launch); }
+  // A new copy's id; the copy is found by it for as long as its kernel object lives.
+  DWORD AddProcess(const std::shared_ptr<ProcessObject>& process);
+  std::shared_ptr<ProcessObject> FindProcess(DWORD id) const;
+  // What tests observe: every launch asked for, also those that failed.
+  const std::vector<ProcessLaunch>& Launches() const { return launches_; }
+
  private:
   static std::wstring NamespaceKey(const std::wstring& name, int session);
 
@@ -56,6 +83,10 @@ class World {
   std::map<std::wstring, std::weak_ptr<Object>> named_;
   std::vector<std::weak_ptr<Object>> mutexes_;
   std::map<std::wstring, std::wstring> files_;
+  Launcher launcher_;
+  std::vector<ProcessLaunch> launches_;
+  DWORD nextProcessId_ = 0x1000;
+  std::map<DWORD, std::weak_ptr<ProcessObject>> processes_;
 };
 
 std::wstring FoldCase(std::wstring text);

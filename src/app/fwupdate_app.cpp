@@ -4,12 +4,21 @@
 
 #include "app/settings.h"
 #include "app/string_table.h"
+#include "host/guard_run.h"
+#include "host/start_up_entry.h"
 #include "platform/unique_handle.h"
 #include "res/string_ids.h"
 #include "ui/fwupdate_dlg.h"
 
 BOOL CFWUpdateApp::InitInstance() {
   plat::Host& host = Host();
+  // The guard is this program too: it shows nothing and takes no lock, so it comes before all else.
+  if (const LPCWSTR commandLine = host.process.GetCommandLineW(); commandLine != nullptr) {
+    if (const auto order = guard::ParseGuardCommandLine(commandLine)) {
+      guard::RunGuard(host, *order);
+      return FALSE;
+    }
+  }
   INITCOMMONCONTROLSEX classes{};
   classes.dwSize = sizeof(classes);
   classes.dwICC = ICC_WIN95_CLASSES;
@@ -26,6 +35,9 @@ BOOL CFWUpdateApp::InitInstance() {
   }
 
   CFWUpdateDlg dialog(host);
+  // Taken only by the copy that holds the lock: a refused second copy must not spend the first one's notice. An
+  // entry still there means nothing has given the service back since (no guard ran, no logon yet).
+  dialog.m_bUpdateCutOff = guard::TakeCutOffMark(host) || guard::HasStartUpEntry(host);
   m_pMainWnd = &dialog;
   dialog.DoModal();
   instanceLock.Reset();

@@ -86,7 +86,11 @@ DWORD WINAPI Thread_Cancel(LPVOID parameter) {
     // Its service handles are closed before the window ends: once it has, the program may end at any moment.
     CWIAControl wia(host);
     dialog->PostStatus(0, app::LoadStringById(host, IDS_START_WIA));
-    if (!wia.Start()) dialog->PostStatus(0, app::LoadStringById(host, IDS_START_WIA_FAILED));
+    if (wia.Start()) {
+      dialog->m_serviceGuard.GivenBack();
+    } else {
+      dialog->PostStatus(0, app::LoadStringById(host, IDS_START_WIA_FAILED));
+    }
   }
   dialog->ReleaseScanAppMutexes();
   dialog->EndDialog(IDCANCEL);

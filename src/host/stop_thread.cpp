@@ -19,6 +19,7 @@ DWORD WINAPI Thread_CloseWIA(LPVOID parameter) {
   plat::Host& host = dialog->Host();
   app::ApplyConfiguredLanguage(host);
   app::ConsolePrint(host, L"[Thread][Create Event %d] Closed WIA Start!!\n", event);
+  if (!dialog->m_disableGate.IsShut()) dialog->m_serviceGuard.Arm();
   CWIAControl wia(host);
   if (!wia.Stop(&dialog->m_disableGate)) {
     dialog->SetStatusText(app::LoadStringById(host, IDS_CLOSE_WIA_FAILED));

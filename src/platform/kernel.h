@@ -1,4 +1,4 @@
-// Kernel objects: threads, waits, events, named mutexes, security descriptors and the last error.
+// Kernel objects: threads, waits, events, named mutexes, process handles, security descriptors and the last error.
 #pragma once
 #include "platform/win_types.h"
 
@@ -19,6 +19,10 @@ class IKernel {
   virtual HANDLE CreateEventW(LPSECURITY_ATTRIBUTES attributes, BOOL manualReset, BOOL initialState,
                               LPCWSTR name) = 0;
   virtual BOOL SetEvent(HANDLE event) = 0;
+  virtual BOOL ResetEvent(HANDLE event) = 0;
+
+  virtual DWORD GetCurrentProcessId() = 0;
+  virtual HANDLE OpenProcess(DWORD access, BOOL inheritHandle, DWORD processId) = 0;
 
   virtual HANDLE CreateMutexW(LPSECURITY_ATTRIBUTES attributes, BOOL initialOwner, LPCWSTR name) = 0;
   virtual BOOL ReleaseMutex(HANDLE mutex) = 0;

@@ -1,4 +1,4 @@
-// What a process knows about itself: its program file and its command line.
+// What a process knows about itself (its program file and its command line), and the start of another.
 #pragma once
 #include "platform/win_types.h"
 
@@ -9,6 +9,10 @@ class IProcess {
   virtual ~IProcess() = default;
   virtual DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size) = 0;
   virtual LPCWSTR GetCommandLineW() = 0;
+  virtual BOOL CreateProcessW(LPCWSTR applicationName, LPWSTR commandLine, LPSECURITY_ATTRIBUTES processAttributes,
+                              LPSECURITY_ATTRIBUTES threadAttributes, BOOL inheritHandles, DWORD creationFlags,
+                              LPVOID environment, LPCWSTR currentDirectory, LPSTARTUPINFOW startupInfo,
+                              LPPROCESS_INFORMATION processInformation) = 0;
 };
 
 }  // namespace plat

@@ -238,6 +238,43 @@ constexpr DWORD ERROR_SERVICE_DISABLED = 1058;
 constexpr DWORD ERROR_SERVICE_DOES_NOT_EXIST = 1060;
 constexpr DWORD ERROR_SERVICE_CANNOT_ACCEPT_CTRL = 1061;
 constexpr DWORD ERROR_SERVICE_NOT_ACTIVE = 1062;
+
+// Processes, and the registry written by the service guard.
+struct STARTUPINFOW {
+  DWORD cb;
+  LPWSTR lpReserved;
+  LPWSTR lpDesktop;
+  LPWSTR lpTitle;
+  DWORD dwX;
+  DWORD dwY;
+  DWORD dwXSize;
+  DWORD dwYSize;
+  DWORD dwXCountChars;
+  DWORD dwYCountChars;
+  DWORD dwFillAttribute;
+  DWORD dwFlags;
+  WORD wShowWindow;
+  WORD cbReserved2;
+  LPBYTE lpReserved2;
+  HANDLE hStdInput;
+  HANDLE hStdOutput;
+  HANDLE hStdError;
+};
+typedef STARTUPINFOW* LPSTARTUPINFOW;
+struct PROCESS_INFORMATION {
+  HANDLE hProcess;
+  HANDLE hThread;
+  DWORD dwProcessId;
+  DWORD dwThreadId;
+};
+typedef PROCESS_INFORMATION* LPPROCESS_INFORMATION;
+constexpr DWORD SYNCHRONIZE = 0x00100000;
+constexpr DWORD DUPLICATE_SAME_ACCESS = 0x2;
+constexpr DWORD CREATE_BREAKAWAY_FROM_JOB = 0x01000000;
+constexpr DWORD CREATE_NO_WINDOW = 0x08000000;
+constexpr REGSAM KEY_SET_VALUE = 0x0002;
+constexpr REGSAM KEY_QUERY_VALUE = 0x0001;
+constexpr DWORD REG_OPTION_NON_VOLATILE = 0;
 #endif
 
 #include <cstdint>

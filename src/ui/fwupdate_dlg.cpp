@@ -67,6 +67,10 @@ BOOL CFWUpdateDlg::OnInitDialog() {
   m_listDevices.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
   ++m_nRowCount;
 
+  if (m_bUpdateCutOff) {
+    m_strStatus = app::LoadStringById(host, IDS_UPDATE_CUT_OFF);
+    app::ConsolePrint(host, L"[Start] The last run ended without giving the service back\n");
+  }
   SetDlgItemText(IDC_STATUS, m_strStatus);
   SetDlgItemText(IDC_DEVICE_NAME, m_strDeviceName);
   SetDlgItemText(IDC_INTERFACE, m_strInterface);

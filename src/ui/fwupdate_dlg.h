@@ -7,6 +7,7 @@
 #include <string>
 
 #include "host/disable_gate.h"
+#include "host/service_guard.h"
 #include "platform/host.h"
 #include "platform/unique_handle.h"
 #include "ui/device_slot.h"
@@ -107,6 +108,10 @@ class CFWUpdateDlg : public CDialogEx {
   plat::LockSlot m_hQuenbyMutex{Host().kernel};
   // Shut when the session ends: no stop thread disables the service after the window has given it back.
   DisableGate m_disableGate;
+  // Gives the service back should this program end without doing so itself.
+  ServiceGuard m_serviceGuard{Host()};
+  // Set by start-up when the last run ended without giving the service back: the status line says so first.
+  bool m_bUpdateCutOff = false;
 
  protected:
   void DoDataExchange() override;

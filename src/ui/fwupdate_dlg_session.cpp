@@ -30,7 +30,11 @@ void CFWUpdateDlg::OnEndSession(bool ending) {
   m_disableGate.Shut(host, limits::kDisableGateShutLimitMs);
   {
     CWIAControl wia(host);
-    if (!wia.SetStartType(SERVICE_AUTO_START)) PostStatus(0, app::LoadStringById(host, IDS_START_WIA_FAILED));
+    if (wia.SetStartType(SERVICE_AUTO_START)) {
+      m_serviceGuard.GivenBack();
+    } else {
+      PostStatus(0, app::LoadStringById(host, IDS_START_WIA_FAILED));
+    }
   }
   ReleaseScanAppMutexes();
 }

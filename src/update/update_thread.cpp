@@ -24,6 +24,7 @@ UpdateOutcome RunProtected(CFWUpdateDlg& dialog, plat::Host& host, int row) {
   dialog.PostStatus(row, app::LoadStringById(host, IDS_START_WIA));
   if (wia.Start()) {
     app::ConsolePrint(host, L"[Thread_VoskUpdate] Start WIA Finish!!\n");
+    dialog.m_serviceGuard.GivenBack();
   } else {
     dialog.PostStatus(row, app::LoadStringById(host, IDS_START_WIA_FAILED));
   }

@@ -65,6 +65,9 @@ class RecordingSeams : public plat::IKernel,
   DWORD WaitForSingleObject(HANDLE, DWORD) override { return WAIT_FAILED; }
   HANDLE CreateEventW(LPSECURITY_ATTRIBUTES, BOOL, BOOL, LPCWSTR) override { return nullptr; }
   BOOL SetEvent(HANDLE) override { return FALSE; }
+  BOOL ResetEvent(HANDLE) override { return FALSE; }
+  DWORD GetCurrentProcessId() override { return 0; }
+  HANDLE OpenProcess(DWORD, BOOL, DWORD) override { return nullptr; }
   HANDLE CreateMutexW(LPSECURITY_ATTRIBUTES, BOOL, LPCWSTR) override { return nullptr; }
   BOOL InitializeSecurityDescriptor(PSECURITY_DESCRIPTOR, DWORD) override { return FALSE; }
   BOOL SetSecurityDescriptorDacl(PSECURITY_DESCRIPTOR, BOOL, PACL, BOOL) override { return FALSE; }
@@ -102,6 +105,11 @@ class RecordingSeams : public plat::IKernel,
   }
   LONG RegOpenKeyExW(HKEY, LPCWSTR, DWORD, REGSAM, PHKEY) override { return 1; }
   LONG RegQueryValueExW(HKEY, LPCWSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD) override { return 1; }
+  LONG RegCreateKeyExW(HKEY, LPCWSTR, DWORD, LPWSTR, DWORD, REGSAM, LPSECURITY_ATTRIBUTES, PHKEY, LPDWORD) override {
+    return 1;
+  }
+  LONG RegSetValueExW(HKEY, LPCWSTR, DWORD, DWORD, const BYTE*, DWORD) override { return 1; }
+  LONG RegDeleteValueW(HKEY, LPCWSTR) override { return 1; }
 
  private:
   template <typename T>

@@ -19,6 +19,11 @@ HANDLE Kernel::CreateEventW(LPSECURITY_ATTRIBUTES attributes, BOOL manualReset, 
   return ::CreateEventW(attributes, manualReset, initialState, name);
 }
 BOOL Kernel::SetEvent(HANDLE event) { return ::SetEvent(event); }
+BOOL Kernel::ResetEvent(HANDLE event) { return ::ResetEvent(event); }
+DWORD Kernel::GetCurrentProcessId() { return ::GetCurrentProcessId(); }
+HANDLE Kernel::OpenProcess(DWORD access, BOOL inheritHandle, DWORD processId) {
+  return ::OpenProcess(access, inheritHandle, processId);
+}
 
 HANDLE Kernel::CreateMutexW(LPSECURITY_ATTRIBUTES attributes, BOOL initialOwner, LPCWSTR name) {
   return ::CreateMutexW(attributes, initialOwner, name);

@@ -6,5 +6,12 @@ DWORD Process::GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size) {
   return ::GetModuleFileNameW(module, buffer, size);
 }
 LPCWSTR Process::GetCommandLineW() { return ::GetCommandLineW(); }
+BOOL Process::CreateProcessW(LPCWSTR applicationName, LPWSTR commandLine, LPSECURITY_ATTRIBUTES processAttributes,
+                             LPSECURITY_ATTRIBUTES threadAttributes, BOOL inheritHandles, DWORD creationFlags,
+                             LPVOID environment, LPCWSTR currentDirectory, LPSTARTUPINFOW startupInfo,
+                             LPPROCESS_INFORMATION processInformation) {
+  return ::CreateProcessW(applicationName, commandLine, processAttributes, threadAttributes, inheritHandles,
+                          creationFlags, environment, currentDirectory, startupInfo, processInformation);
+}
 
 }  // namespace plat::win32

@@ -10,5 +10,14 @@ LONG Registry::RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, L
   return ::RegQueryValueExW(key, valueName, reserved, type, data, dataSize);
 }
 LONG Registry::RegCloseKey(HKEY key) { return ::RegCloseKey(key); }
+LONG Registry::RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD reserved, LPWSTR keyClass, DWORD options,
+                               REGSAM access, LPSECURITY_ATTRIBUTES attributes, PHKEY result, LPDWORD disposition) {
+  return ::RegCreateKeyExW(key, subKey, reserved, keyClass, options, access, attributes, result, disposition);
+}
+LONG Registry::RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD reserved, DWORD type, const BYTE* data,
+                              DWORD dataSize) {
+  return ::RegSetValueExW(key, valueName, reserved, type, data, dataSize);
+}
+LONG Registry::RegDeleteValueW(HKEY key, LPCWSTR valueName) { return ::RegDeleteValueW(key, valueName); }
 
 }  // namespace plat::win32

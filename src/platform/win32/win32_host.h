@@ -27,6 +27,9 @@ class Kernel final : public IKernel {
   BOOL CloseHandle(HANDLE object) override;
   HANDLE CreateEventW(LPSECURITY_ATTRIBUTES attributes, BOOL manualReset, BOOL initialState, LPCWSTR name) override;
   BOOL SetEvent(HANDLE event) override;
+  BOOL ResetEvent(HANDLE event) override;
+  DWORD GetCurrentProcessId() override;
+  HANDLE OpenProcess(DWORD access, BOOL inheritHandle, DWORD processId) override;
   HANDLE CreateMutexW(LPSECURITY_ATTRIBUTES attributes, BOOL initialOwner, LPCWSTR name) override;
   BOOL ReleaseMutex(HANDLE mutex) override;
   BOOL InitializeSecurityDescriptor(PSECURITY_DESCRIPTOR descriptor, DWORD revision) override;
@@ -39,6 +42,10 @@ class Process final : public IProcess {
  public:
   DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size) override;
   LPCWSTR GetCommandLineW() override;
+  BOOL CreateProcessW(LPCWSTR applicationName, LPWSTR commandLine, LPSECURITY_ATTRIBUTES processAttributes,
+                      LPSECURITY_ATTRIBUTES threadAttributes, BOOL inheritHandles, DWORD creationFlags,
+                      LPVOID environment, LPCWSTR currentDirectory, LPSTARTUPINFOW startupInfo,
+                      LPPROCESS_INFORMATION processInformation) override;
 };
 
 class Profile final : public IProfile {
