@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "simhost/world.h"
+
 namespace simhost {
 
 ProcessInfo::ProcessInfo(ProcessState& state)
@@ -24,6 +26,21 @@ DWORD ProcessInfo::GetModuleFileNameW(HMODULE, LPWSTR buffer, DWORD size) {
   buffer[path.size()] = L'\0';
   state_.CurrentThread().lastError = ERROR_SUCCESS;
   return static_cast<DWORD>(path.size());
+}
+
+// As Windows does: the value's length when it fits, else the size it needs (with the NUL); 0 and
+// ERROR_ENVVAR_NOT_FOUND when the variable is not set.
+DWORD ProcessInfo::GetEnvironmentVariableW(LPCWSTR name, LPWSTR buffer, DWORD size) {
+  const auto it = state_.options.environment.find(FoldCase(name != nullptr ? name : L""));
+  if (it == state_.options.environment.end()) {
+    state_.CurrentThread().lastError = ERROR_ENVVAR_NOT_FOUND;
+    return 0;
+  }
+  const std::wstring& value = it->second;
+  if (buffer == nullptr || value.size() >= size) return static_cast<DWORD>(value.size() + 1);
+  std::copy(value.begin(), value.end(), buffer);
+  buffer[value.size()] = L'\0';
+  return static_cast<DWORD>(value.size());
 }
 
 }  // namespace simhost

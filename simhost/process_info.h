@@ -11,6 +11,7 @@ class ProcessInfo final : public plat::IProcess {
   explicit ProcessInfo(ProcessState& state);
   DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size) override;
   LPCWSTR GetCommandLineW() override { return commandLine_.c_str(); }
+  DWORD GetEnvironmentVariableW(LPCWSTR name, LPWSTR buffer, DWORD size) override;
 
  private:
   ProcessState& state_;

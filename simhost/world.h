@@ -4,9 +4,11 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "platform/time.h"
 #include "platform/win_types.h"
 #include "simhost/handle_table.h"
 #include "simhost/scheduler.h"
@@ -14,6 +16,8 @@
 namespace simhost {
 
 class UsbBus;
+
+std::wstring FoldCase(std::wstring text);
 
 class World {
  public:
@@ -40,6 +44,15 @@ class World {
   void WriteTextFile(const std::wstring& path, const std::wstring& content);
   void DeleteFile(const std::wstring& path);
   std::optional<std::wstring> ReadTextFile(const std::wstring& path) const;
+  // Files a program writes (a log): bytes, appended. Every folder of a path exists; a folder a program makes
+  // is noted, and making it again fails as it does on Windows.
+  void AppendBytes(const std::wstring& path, const std::string& bytes) { written_[FoldCase(path)] += bytes; }
+  std::optional<std::string> ReadBytes(const std::wstring& path) const;
+  bool MakeFolder(const std::wstring& path) { return folders_.insert(FoldCase(path)).second; }
+  bool FolderMade(const std::wstring& path) const { return folders_.count(FoldCase(path)) == 1; }
+
+  // GetLocalTime: a fixed wall-clock start, moved on by the virtual clock.
+  SYSTEMTIME LocalTime() const;
 
   // The machine's usbscan devices (simhost/usbscan.h).
   UsbBus& usb();
@@ -56,8 +69,8 @@ class World {
   std::map<std::wstring, std::weak_ptr<Object>> named_;
   std::vector<std::weak_ptr<Object>> mutexes_;
   std::map<std::wstring, std::wstring> files_;
+  std::map<std::wstring, std::string> written_;
+  std::set<std::wstring> folders_;
 };
-
-std::wstring FoldCase(std::wstring text);
 
 }  // namespace simhost

@@ -9,6 +9,8 @@ class IProcess {
   virtual ~IProcess() = default;
   virtual DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size) = 0;
   virtual LPCWSTR GetCommandLineW() = 0;
+  // For the folders the system names by variable (%ProgramData%).
+  virtual DWORD GetEnvironmentVariableW(LPCWSTR name, LPWSTR buffer, DWORD size) = 0;
 };
 
 }  // namespace plat

@@ -1,4 +1,4 @@
-// Ids of the string table, 201 to 266; the table holds the same entries in every language.
+// Ids of the string table, 201 to 269; the table holds the same entries in every language.
 #pragma once
 
 enum StringId : unsigned {
@@ -68,4 +68,5 @@ enum StringId : unsigned {
   IDS_CLOSE = 264,
   IDS_USB = 265,
   IDS_STILL_OLD_VERSION = 266,
+  IDS_UNKNOWN_SWITCH = 269,
 };

@@ -12,6 +12,7 @@
 #include "ui/device_slot.h"
 #include "ui/framework/dialog.h"
 #include "ui/framework/list_ctrl.h"
+#include "ui/run_observer.h"
 
 enum class BurnProcedure { kMonitored, kUnmonitored };
 // Who runs the device search: the stop thread, or any other (the window's thread, the update thread).
@@ -69,6 +70,13 @@ class CFWUpdateDlg : public CDialogEx {
   void BlockShutdown(const std::wstring& reason);
   void UnblockShutdown();
 
+  // Tell the run's observer, when there is one (src/ui/fwupdate_dlg_observer.cpp). Any thread; the ends are told
+  // on the window's thread.
+  void KeepSearchReport(const SearchReport& report);
+  void ReportSearchEnded();
+  void ReportUpdateEnded(bool updated, const std::wstring& reason);
+  void ReportStatusText(const std::wstring& text);
+
   // Starts a stop thread for the event; its handle and id go into m_hStopThread and m_dwStopThreadId.
   void StartStopThread(int event);
 
@@ -95,6 +103,9 @@ class CFWUpdateDlg : public CDialogEx {
   plat::LockSlot m_hQuenbyMutex{Host().kernel};
   // Shut when the session ends: no stop thread disables the service after the window has given it back.
   DisableGate m_disableGate;
+  // Set before the modal run when nobody sits at the window (/quiet, /check); null otherwise.
+  IRunObserver* m_pRunObserver = nullptr;
+  SearchReport m_lastSearch;  // window's thread only
 
  protected:
   void DoDataExchange() override;

@@ -33,4 +33,5 @@ void CFWUpdateDlg::OnEndSession(bool ending) {
     if (!wia.SetStartType(SERVICE_AUTO_START)) PostStatus(0, app::LoadStringById(host, IDS_START_WIA_FAILED));
   }
   ReleaseScanAppMutexes();
+  if (m_pRunObserver != nullptr) m_pRunObserver->OnSessionEnding();
 }

@@ -14,10 +14,10 @@ namespace {
 
 // The sequence, the service restart and the verdict, with the machine kept awake and the session's end held
 // off until the verdict is posted.
-bool RunProtected(CFWUpdateDlg& dialog, plat::Host& host, int row) {
+bool RunProtected(CFWUpdateDlg& dialog, plat::Host& host, int row, std::wstring& reason) {
   const BurnProtection protection(dialog, app::LoadStringById(host, IDS_FW_UPGRADE_WAIT));
   const bool updated = dialog.UpdateDevice(L"USB", row) != FALSE;
-  const std::wstring reason = updated ? std::wstring() : dialog.GetCellText(row, 1);
+  reason = updated ? std::wstring() : dialog.GetCellText(row, 1);
 
   CWIAControl wia(host);
   dialog.PostStatus(row, app::LoadStringById(host, IDS_START_WIA));
@@ -39,7 +39,8 @@ DWORD WINAPI Thread_VoskUpdate(LPVOID parameter) {
   const int row = static_cast<int>(dialog->m_nCurrentRow.load());
   app::ApplyConfiguredLanguage(host);
 
-  const bool updated = RunProtected(*dialog, host, row);
+  std::wstring reason;
+  const bool updated = RunProtected(*dialog, host, row, reason);
   dialog->m_slots[row].bBusy = 0;
   dialog->ReleaseScanAppMutexes();
   if (!dialog->AnySlotBusy()) {
@@ -47,5 +48,6 @@ DWORD WINAPI Thread_VoskUpdate(LPVOID parameter) {
     dialog->EnableControl(IDCANCEL, true);
   }
   dialog->EnableControl(IDC_UPDATE, false);
+  dialog->ReportUpdateEnded(updated, reason);
   return updated ? 1 : 0;
 }
