@@ -47,7 +47,6 @@ void RunLog::Write(std::wstring_view kind, std::wstring_view text) {
     lines += LogLine(local, since, kind, piece);
     at = end == std::wstring_view::npos ? text.size() : end + 1;
   } while (at < text.size());
-  const std::lock_guard<std::mutex> hold(mutex_);
   DWORD written = 0;
   host_.files.WriteFile(file_.Get(), lines.data(), static_cast<DWORD>(lines.size()), &written, nullptr);
 }

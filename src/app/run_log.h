@@ -1,7 +1,7 @@
 // The run's log for administrators: one UTF-8 line per event, appended, each with the local time and the
-// milliseconds since the run started. Written from every thread of the program.
+// milliseconds since the run started. Written from every thread of the program: each event is one WriteFile on
+// a handle opened for appending only, which the system puts at the end of the file whole, so no lock is needed.
 #pragma once
-#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -33,7 +33,6 @@ class RunLog {
  private:
   plat::Host& host_;
   const DWORD startTick_;
-  std::mutex mutex_;
   plat::UniqueFile file_;
 };
 
