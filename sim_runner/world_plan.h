@@ -77,6 +77,8 @@ struct WorldPlan {
   std::vector<LockHolderPlan> holders;
   std::vector<UserStep> user;
   IntruderPlan intruders;
+  // The tool runs with /quiet: nobody sits at the window, the tool presses its buttons itself (user is empty).
+  bool quiet = false;
 };
 
 WorldPlan MakeWorldPlan(uint64_t seed);

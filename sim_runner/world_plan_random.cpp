@@ -290,6 +290,10 @@ WorldPlan MakeWorldPlan(uint64_t seed) {
   Rng more(seed ^ 0xA5A5C3C3F0F00F0Full);
   plan.scanner.scenario.faults.burnsForever = more.Percent(4);
   plan.intruders = DrawIntruders(more);
+  // Unattended runs, from a stream of their own: a share of worlds where nobody is at the window.
+  Rng unattended(seed ^ 0x7175696574A5C3F0ull);
+  plan.quiet = unattended.Percent(15);
+  if (plan.quiet) plan.user.clear();
   return plan;
 }
 
