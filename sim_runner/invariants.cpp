@@ -32,7 +32,8 @@ void CheckEnd(const RunFacts& f, Failures& out) {
   }
   // Close pressed, or Escape, command 2 or WM_CLOSE, which need no enabled button.
   const auto& messages = f.intruders.closeMessagesAtMs;
-  const bool closeCommand = f.user.closePressedAtMs ||
+  // In /quiet the tool presses Close itself.
+  const bool closeCommand = f.plan.quiet || f.user.closePressedAtMs ||
                             std::any_of(messages.begin(), messages.end(), [&](uint64_t at) { return at <= f.endedAtMs; });
   if (!closeCommand) {
     out.push_back("the window ended at " + std::to_string(f.endedAtMs) + " ms without a Close command");
@@ -185,7 +186,7 @@ void CheckTexts(const RunFacts& f, Failures& out) {
 
 void CheckSuccesses(const RunFacts& f, Failures& out) {
   for (const std::string& why : f.observer.falseSuccesses) out.push_back("false \"Update Succeed.\" " + why);
-  if (f.observer.successes > 0 && !f.user.updatePressed && !f.intruders.updatePosted) out.push_back("\"Update Succeed.\" without Update");
+  if (f.observer.successes > 0 && !f.user.updatePressed && !f.intruders.updatePosted && !f.plan.quiet) out.push_back("\"Update Succeed.\" without Update");
 }
 
 // People and the end of the session end a hung window without its own clean-up.
@@ -208,6 +209,7 @@ std::vector<std::string> CheckRun(const RunFacts& facts) {
   CheckTexts(facts, out);
   CheckSuccesses(facts, out);
   CheckWindowServed(facts, out);
+  if (facts.plan.quiet) CheckQuietRun(facts, out);
   return out;
 }
 

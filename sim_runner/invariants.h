@@ -27,7 +27,12 @@ struct RunFacts {
   bool ended = false;
   uint64_t endedAtMs = 0;
   uint64_t boundMs = 0;
+  int exitCode = -1;  // what the tool's run returned, when it ended
 };
+
+// The /quiet worlds' own rules (quiet_invariants.cpp): no window shown, no message box, and the exit code says
+// what happened to the scanner.
+void CheckQuietRun(const RunFacts& facts, std::vector<std::string>& out);
 
 std::vector<std::string> CheckRun(const RunFacts& facts);
 

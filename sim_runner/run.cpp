@@ -56,15 +56,17 @@ RunReport RunSeed(uint64_t seed, const std::function<void(const RunReport&)>& ch
   StartObserver({&tool, scanner, service, book.Entry(253)}, observed, trace);
   IntruderRecord intruders;
   UserRecord user;
-  StartUser(tool, plan.user, user, trace, intruders.sessionEnding);
+  // In a /quiet world nobody is at the window.
+  if (!plan.quiet) StartUser(tool, plan.user, user, trace, intruders.sessionEnding);
   StartIntruders(tool, service, plan.intruders, intruders, trace);
 
   bool ended = false;
   uint64_t endedAt = 0;
+  int exitCode = -1;
   // The last thread made before the tool's: every thread from here on is the tool's.
   intruders.firstToolThread = scheduler.Spawn([&] {
     CFWUpdateApp app;
-    app.Run(tool.host());
+    exitCode = app.Run(tool.host());
     ended = true;
     endedAt = scheduler.Now();
   });
@@ -78,7 +80,7 @@ RunReport RunSeed(uint64_t seed, const std::function<void(const RunReport&)>& ch
                                  std::to_string(report.longestUnservedMs) + " ms at the longest");
 
   report.failures =
-      CheckRun({plan, world, tool, service, book, user, observed, bystanders, intruders, ended, endedAt, bound});
+      CheckRun({plan, world, tool, service, book, user, observed, bystanders, intruders, ended, endedAt, bound, exitCode});
   report.trace = trace.Text();
   report.virtualMs = scheduler.Now();
   report.succeeded = observed.successes;

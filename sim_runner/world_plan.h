@@ -81,6 +81,8 @@ struct WorldPlan {
   // many; 0: never) and how long the user takes to answer a message box.
   uint32_t preemptOneIn = 0;
   uint64_t messageBoxAnswerMs = 0;
+  // The tool runs with /quiet: nobody sits at the window, the tool presses its buttons itself (user is empty).
+  bool quiet = false;
 };
 
 WorldPlan MakeWorldPlan(uint64_t seed);

@@ -295,6 +295,10 @@ WorldPlan MakeWorldPlan(uint64_t seed) {
   plan.intruders.commandPosts = DrawCommandPosts(window);
   plan.preemptOneIn = window.Pick<uint32_t>({0, 1, 2, 4, 16});
   plan.messageBoxAnswerMs = window.Percent(50) ? 0 : window.Between(0, 20000);
+  // Unattended runs, from a stream of their own: a share of worlds where nobody is at the window.
+  Rng unattended(seed ^ 0x7175696574A5C3F0ull);
+  plan.quiet = unattended.Percent(15);
+  if (plan.quiet) plan.user.clear();
   return plan;
 }
 

@@ -76,7 +76,8 @@ std::string DescribeWorldPlan(const WorldPlan& plan) {
   out << "world of seed " << plan.seed << "\n";
   out << "LANG_ID: " << (plan.langId ? std::to_string(*plan.langId) : std::string("no settings file"))
       << ", system language 0x" << std::hex << plan.systemLanguage << std::dec
-      << (plan.debugSwitch ? ", -d" : "") << ", tick count starts at " << plan.tickBase << "\n";
+      << (plan.debugSwitch ? ", -d" : "") << (plan.quiet ? ", /quiet" : "") << ", tick count starts at "
+      << plan.tickBase << "\n";
   DescribeScanner(out, plan.scanner);
   out << "device record: " << RecordName(plan.record.kind) << " \"" << Utf8(plan.record.friendlyName) << "\"\n";
   DescribeService(out, plan.service);
@@ -89,7 +90,7 @@ std::string DescribeWorldPlan(const WorldPlan& plan) {
     out << "user: after " << step.afterMs << " ms " << ButtonName(step.button) << (step.doublePress ? " twice" : "")
         << (step.patient ? ", waiting for it" : "") << "\n";
   }
-  out << "user: then Close\n";
+  out << (plan.quiet ? "user: nobody; the tool presses its buttons itself\n" : "user: then Close\n");
   DescribeIntruders(out, plan.intruders);
   out << "the tool's switch points preempt its thread "
       << (plan.preemptOneIn == 0 ? std::string("never") : "one time in " + std::to_string(plan.preemptOneIn))

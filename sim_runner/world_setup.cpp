@@ -14,7 +14,8 @@ constexpr const wchar_t* kScannerHardwareId = L"USB\\VID_1209&PID_0001&REV_0100"
 simhost::ProcessOptions ToolOptions(const WorldPlan& plan) {
   simhost::ProcessOptions options;
   options.modulePath = kProgramPath;
-  options.commandLine = std::wstring(L"\"") + kProgramPath + L"\"" + (plan.debugSwitch ? L" -d" : L"");
+  options.commandLine = std::wstring(L"\"") + kProgramPath + L"\"" + (plan.debugSwitch ? L" -d" : L"") +
+                        (plan.quiet ? L" /quiet" : L"");
   return options;
 }
 

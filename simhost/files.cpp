@@ -138,6 +138,9 @@ BOOL Files::Fail(DWORD error) {
 
 HANDLE Files::CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode, LPSECURITY_ATTRIBUTES,
                           DWORD creationDisposition, DWORD flagsAndAttributes, HANDLE) {
+  if (fileName != nullptr && fileName[0] != L'\0' && fileName[1] == L':') {
+    return OpenDiskFile(fileName, desiredAccess, creationDisposition);
+  }
   UsbBus& bus = state_.world.usb();
   UsbRequest entry;
   entry.call = UsbCall::Open;
@@ -204,8 +207,30 @@ BOOL Files::DeviceIoControl(HANDLE handle, DWORD ioControlCode, LPVOID, DWORD, L
   return TRUE;
 }
 
+// Only appending is modelled, which is all the program asks of a disk file.
+HANDLE Files::OpenDiskFile(const std::wstring& path, DWORD desiredAccess, DWORD creationDisposition) {
+  if (desiredAccess != FILE_APPEND_DATA || creationDisposition != OPEN_ALWAYS) {
+    Fail(ERROR_ACCESS_DENIED);
+    return INVALID_HANDLE_VALUE;
+  }
+  const bool existed = state_.world.ReadBytes(path).has_value();
+  state_.world.AppendBytes(path, std::string());
+  state_.CurrentThread().lastError = existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS;
+  return state_.handles.Insert(std::make_shared<DiskFileObject>(path));
+}
+
+BOOL Files::CreateDirectoryW(LPCWSTR path, LPSECURITY_ATTRIBUTES) {
+  if (path == nullptr || !state_.world.MakeFolder(path)) return Fail(ERROR_ALREADY_EXISTS);
+  return TRUE;
+}
+
 BOOL Files::WriteFile(HANDLE file, LPCVOID buffer, DWORD bytesToWrite, LPDWORD bytesWritten,
                       LPOVERLAPPED overlapped) {
+  if (const auto disk = state_.handles.Get<DiskFileObject>(file)) {
+    state_.world.AppendBytes(disk->path, std::string(static_cast<const char*>(buffer), bytesToWrite));
+    if (bytesWritten != nullptr) *bytesWritten = bytesToWrite;
+    return TRUE;
+  }
   return Transfer(true, file, static_cast<const uint8_t*>(buffer), nullptr, bytesToWrite, bytesWritten, overlapped);
 }
 

@@ -32,6 +32,12 @@ struct UsbFileObject : Object {
   bool overlapped = false;                // opened with FILE_FLAG_OVERLAPPED
 };
 
+// A file on the machine's disk (a path with a drive), opened for appending: each write goes to its end.
+struct DiskFileObject : Object {
+  explicit DiskFileObject(std::wstring p) : path(std::move(p)) {}
+  std::wstring path;
+};
+
 class Files final : public plat::IFiles {
  public:
   explicit Files(ProcessState& state) : state_(state) {}
@@ -46,6 +52,7 @@ class Files final : public plat::IFiles {
   BOOL GetOverlappedResult(HANDLE file, LPOVERLAPPED overlapped, LPDWORD bytesTransferred, BOOL wait) override;
   BOOL CancelIoEx(HANDLE file, LPOVERLAPPED overlapped) override;
   BOOL CancelSynchronousIo(HANDLE thread) override;
+  BOOL CreateDirectoryW(LPCWSTR path, LPSECURITY_ATTRIBUTES securityAttributes) override;
   DWORD FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPWSTR buffer, DWORD size,
                        va_list* arguments) override;
 
@@ -55,6 +62,7 @@ class Files final : public plat::IFiles {
   BOOL GoPending(const std::shared_ptr<UsbPendingIo>& io, const UsbFault* fault, bool deviceStalled);
   BOOL WaitForDriverTimeout(const std::shared_ptr<UsbPendingIo>& io);
   BOOL Fail(DWORD error);
+  HANDLE OpenDiskFile(const std::wstring& path, DWORD desiredAccess, DWORD creationDisposition);
 
   ProcessState& state_;
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "simhost/kernel.h"
+#include "simhost/world.h"
 
 namespace simhost {
 
@@ -63,6 +64,21 @@ BOOL ProcessInfo::CreateProcessW(LPCWSTR, LPWSTR commandLine, LPSECURITY_ATTRIBU
   processInformation->dwThreadId = first->id;
   thread.lastError = ERROR_SUCCESS;
   return TRUE;
+}
+
+// As Windows does: the value's length when it fits, else the size it needs (with the NUL); 0 and
+// ERROR_ENVVAR_NOT_FOUND when the variable is not set.
+DWORD ProcessInfo::GetEnvironmentVariableW(LPCWSTR name, LPWSTR buffer, DWORD size) {
+  const auto it = state_.options.environment.find(FoldCase(name != nullptr ? name : L""));
+  if (it == state_.options.environment.end()) {
+    state_.CurrentThread().lastError = ERROR_ENVVAR_NOT_FOUND;
+    return 0;
+  }
+  const std::wstring& value = it->second;
+  if (buffer == nullptr || value.size() >= size) return static_cast<DWORD>(value.size() + 1);
+  std::copy(value.begin(), value.end(), buffer);
+  buffer[value.size()] = L'\0';
+  return static_cast<DWORD>(value.size());
 }
 
 }  // namespace simhost

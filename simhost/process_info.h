@@ -17,6 +17,7 @@ class ProcessInfo final : public plat::IProcess {
                       LPSECURITY_ATTRIBUTES threadAttributes, BOOL inheritHandles, DWORD creationFlags,
                       LPVOID environment, LPCWSTR currentDirectory, LPSTARTUPINFOW startupInfo,
                       LPPROCESS_INFORMATION processInformation) override;
+  DWORD GetEnvironmentVariableW(LPCWSTR name, LPWSTR buffer, DWORD size) override;
 
  private:
   ProcessState& state_;

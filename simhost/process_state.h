@@ -16,6 +16,8 @@ struct ProcessOptions {
   int session = 1;
   std::wstring user = L"admin";
   bool elevated = true;
+  // Names folded as FoldCase folds them: the system compares them without case.
+  std::map<std::wstring, std::wstring> environment{{L"PROGRAMDATA", L"C:\\ProgramData"}};
 };
 
 struct ThreadState {

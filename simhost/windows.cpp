@@ -44,6 +44,11 @@ INT_PTR Windows::DialogBoxParamW(LPCWSTR templateName, HWND, plat::IDialogEvents
   BackInLoop();
   idleInLoop_ = false;
   events.OnDialogMessage(hwnd, WM_INITDIALOG, 0, 0);
+  // The templates are visible, so the dialog is shown once initialised: ShowWindow's position change asks the
+  // dialog first, and a dialog that takes SWP_SHOWWINDOW out of the request stays hidden, as on Windows.
+  WINDOWPOS show{hwnd, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW};
+  events.OnDialogMessage(hwnd, WM_WINDOWPOSCHANGING, 0, reinterpret_cast<LPARAM>(&show));
+  if ((show.flags & SWP_SHOWWINDOW) != 0) everShown_ = true;
   while (!Top().ended) {
     BackInLoop();
     if (!AnyQueued()) {
@@ -332,6 +337,15 @@ bool Windows::RowChecked(int row) const {
   const Control& list = List();
   return row >= 0 && static_cast<size_t>(row) < list.rows.size() &&
          ((list.rows[static_cast<size_t>(row)].state & LVIS_STATEIMAGEMASK) >> 12) == 2;
+}
+
+BOOL Windows::PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (dialogs_.empty() || window != Top().hwnd) {
+    state_.CurrentThread().lastError = ERROR_INVALID_HANDLE;
+    return FALSE;
+  }
+  PostDialogMessage(message, wParam, lParam);
+  return TRUE;
 }
 
 void Windows::PostCommand(int id) { PostDialogMessage(WM_COMMAND, static_cast<WPARAM>(id), 0); }

@@ -51,6 +51,7 @@ class Windows final : public plat::IWindows {
   BOOL SetWindowTextW(HWND window, LPCWSTR text) override;
   BOOL EnableWindow(HWND window, BOOL enable) override;
   LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+  BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
   LONG_PTR SetWindowLongPtrW(HWND window, int index, LONG_PTR value) override;
   HICON LoadIconW(LPCWSTR name) override;
   HMENU GetSystemMenu(HWND, BOOL) override { return nullptr; }  // the templates have no system menu
@@ -64,6 +65,8 @@ class Windows final : public plat::IWindows {
 
   // What a user and a test see and do.
   bool IsOpen() const { return !dialogs_.empty(); }
+  // Whether any dialog of the process was ever shown on the screen (see DialogBoxParamW).
+  bool EverShown() const { return everShown_; }
   int OpenCount() const { return openCount_; }
   UINT TemplateId() const { return lastTemplate_; }
   std::wstring Caption() const { return lastCaption_; }
@@ -140,6 +143,7 @@ class Windows final : public plat::IWindows {
   HICON bigIcon_ = nullptr;
   HICON smallIcon_ = nullptr;
   bool iconic_ = false;
+  bool everShown_ = false;
   IconPosition lastIconAt_{-1, -1};
 };
 

@@ -69,6 +69,29 @@ std::shared_ptr<ProcessObject> World::Launch(const ProcessLaunch& launch) {
   return launcher_ ? launcher_(launch) : nullptr;
 }
 
+std::optional<std::string> World::ReadBytes(const std::wstring& path) const {
+  const auto it = written_.find(FoldCase(path));
+  if (it == written_.end()) return std::nullopt;
+  return it->second;
+}
+
+// Monday 5 January 2026, 09:00:00.000; the days roll within the month, enough for any run.
+SYSTEMTIME World::LocalTime() const {
+  const uint64_t ms = scheduler_.Now();
+  const uint64_t seconds = ms / 1000 + 9 * 3600;
+  SYSTEMTIME time{};
+  const uint64_t days = seconds / 86400;
+  time.wYear = 2026;
+  time.wMonth = 1;
+  time.wDay = static_cast<WORD>(5 + days % 26);
+  time.wDayOfWeek = static_cast<WORD>((1 + days) % 7);
+  time.wHour = static_cast<WORD>(seconds % 86400 / 3600);
+  time.wMinute = static_cast<WORD>(seconds % 3600 / 60);
+  time.wSecond = static_cast<WORD>(seconds % 60);
+  time.wMilliseconds = static_cast<WORD>(ms % 1000);
+  return time;
+}
+
 std::optional<std::wstring> World::ReadTextFile(const std::wstring& path) const {
   const auto it = files_.find(FoldCase(path));
   if (it == files_.end()) return std::nullopt;

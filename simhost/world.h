@@ -5,9 +5,11 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "platform/time.h"
 #include "platform/win_types.h"
 #include "simhost/handle_table.h"
 #include "simhost/scheduler.h"
@@ -31,6 +33,8 @@ struct ProcessLaunch {
 };
 // Starts the program a launch names; null when it cannot be started (the call fails with ERROR_FILE_NOT_FOUND).
 using Launcher = std::function<std::shared_ptr<ProcessObject>(const ProcessLaunch&)>;
+
+std::wstring FoldCase(std::wstring text);
 
 class World {
  public:
@@ -57,6 +61,15 @@ class World {
   void WriteTextFile(const std::wstring& path, const std::wstring& content);
   void DeleteFile(const std::wstring& path);
   std::optional<std::wstring> ReadTextFile(const std::wstring& path) const;
+  // Files a program writes (a log): bytes, appended. Every folder of a path exists; a folder a program makes
+  // is noted, and making it again fails as it does on Windows.
+  void AppendBytes(const std::wstring& path, const std::string& bytes) { written_[FoldCase(path)] += bytes; }
+  std::optional<std::string> ReadBytes(const std::wstring& path) const;
+  bool MakeFolder(const std::wstring& path) { return folders_.insert(FoldCase(path)).second; }
+  bool FolderMade(const std::wstring& path) const { return folders_.count(FoldCase(path)) == 1; }
+
+  // GetLocalTime: a fixed wall-clock start, moved on by the virtual clock.
+  SYSTEMTIME LocalTime() const;
 
   // The machine's usbscan devices (simhost/usbscan.h).
   UsbBus& usb();
@@ -87,8 +100,8 @@ class World {
   std::vector<ProcessLaunch> launches_;
   DWORD nextProcessId_ = 0x1000;
   std::map<DWORD, std::weak_ptr<ProcessObject>> processes_;
+  std::map<std::wstring, std::string> written_;
+  std::set<std::wstring> folders_;
 };
-
-std::wstring FoldCase(std::wstring text);
 
 }  // namespace simhost

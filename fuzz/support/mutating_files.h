@@ -32,6 +32,9 @@ class MutatingFiles final : public plat::IFiles {
   }
   BOOL CancelIoEx(HANDLE file, LPOVERLAPPED overlapped) override { return inner_.CancelIoEx(file, overlapped); }
   BOOL CancelSynchronousIo(HANDLE thread) override { return inner_.CancelSynchronousIo(thread); }
+  BOOL CreateDirectoryW(LPCWSTR path, LPSECURITY_ATTRIBUTES securityAttributes) override {
+    return inner_.CreateDirectoryW(path, securityAttributes);
+  }
   DWORD FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPWSTR buffer, DWORD size,
                        va_list* arguments) override {
     return inner_.FormatMessageW(flags, source, messageId, languageId, buffer, size, arguments);

@@ -77,6 +77,14 @@ int CFWUpdateDlg::GetDeviceStatus(SearchOrigin fromStopThread, int event) {
   // What this search found; the window takes the texts over when they are shown.
   std::wstring deviceName;
   std::wstring interfaceText;
+  // Kept for the run's observer however the search ends.
+  SearchReport report;
+  report.searched = true;
+  struct KeepAtEnd {
+    CFWUpdateDlg& dialog;
+    SearchReport& report;
+    ~KeepAtEnd() { dialog.KeepSearchReport(report); }
+  } keep{*this, report};
   auto display = [&](int result) {
     SetStatusText(GetCellText(kRow, 1));
     ShowDeviceTexts(deviceName, interfaceText);
@@ -87,6 +95,8 @@ int CFWUpdateDlg::GetDeviceStatus(SearchOrigin fromStopThread, int event) {
     SetCellText(kRow, 1, app::LoadStringById(host, text));
     SetRowCheck(kRow, false);
     deviceName = text::Format(L"%s (%s)", std::wstring_view(kModelName), identification);
+    report.text = text;
+    report.deviceName = deviceName;
     interfaceText = L"USB";
     EnableControl(IDC_UPDATE, false);
     return display(-1);
@@ -96,6 +106,7 @@ int CFWUpdateDlg::GetDeviceStatus(SearchOrigin fromStopThread, int event) {
   DWORD bcdDevice = 0;
   if (!ProbeDevice(host, channel, &bcdDevice)) {
     app::ConsolePrint(host, L"[GetDeviceStatus]: Device not found...\n");
+    report.text = IDS_DEVICE_NOT_FOUND;
     SetCellText(kRow, 1, app::LoadStringById(host, IDS_DEVICE_NOT_FOUND));
     SetRowCheck(kRow, false);
     deviceName = app::LoadStringById(host, IDS_NO_DEVICE);
@@ -105,6 +116,7 @@ int CFWUpdateDlg::GetDeviceStatus(SearchOrigin fromStopThread, int event) {
   }
   g_debugLog.Log(L"[Event %d][GetDeviceStatus] Device bcdDevice (%d)", event, bcdDevice);
   g_debugLog.Log(L"[Event %d][GetDeviceStatus] Check Device Exist Finish...", event);
+  report.found = true;
   // Counted before anything is sent, so neither scanner hears from the search.
   if (const int scanners = CountScanners(host, channel); scanners > 1) {
     return failWith(text::Format(L"[GetDeviceStatus]: %d scanners are connected...\n", scanners),
@@ -130,16 +142,24 @@ int CFWUpdateDlg::GetDeviceStatus(SearchOrigin fromStopThread, int event) {
     const std::wstring panelText = FormatVersion(proto::ReadLe32(info.data() + proto::kPanelVersionOffset));
     app::ConsolePrint(host, L"[GetDeviceStatus]: MB Ver: (%s)/ Panel Ver:(%s)\n", FormatVersion(mainBoard), panelText);
     latest = IsLatestVersion(channel, mainBoard, panelText);
+    if (transacted) {
+      report.mainBoard = FormatVersion(mainBoard);
+      report.panel = panelText;
+    }
   }
   if (!transacted) return failWith(L"[GetDeviceStatus]: Check device status error...\n", IDS_CHECK_STATUS_ERROR);
 
   const uint16_t state = proto::DecodeReply(status.data()).fwInfo;
   const Outcome outcome = OutcomeOf(state, latest);
   app::ConsolePrint(host, outcome.consoleLine, static_cast<unsigned>(state));
+  report.text = outcome.text;
+  report.state = state;
+  report.updatable = outcome.updatable;
   SetCellText(kRow, 1, app::LoadStringById(host, outcome.text));
   SetRowCheck(kRow, outcome.updatable);
   deviceName = text::Format(L"%s (%s)", std::wstring_view(kModelName), identification);
   interfaceText = L"USB";
+  report.deviceName = deviceName;
   // The outcome is shown before Update is enabled: an Update pressed at once clears the status cell, and a
   // display after it would show that empty cell.
   display(state);

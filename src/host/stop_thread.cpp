@@ -27,5 +27,6 @@ DWORD WINAPI Thread_CloseWIA(LPVOID parameter) {
     dialog->GetDeviceStatus(SearchOrigin::kStopThread, event);
   }
   app::ConsolePrint(host, L"[Thread][Create Event %d] Closed WIA finish!!\n", event);
+  dialog->ReportSearchEnded();
   return 1;
 }

@@ -40,6 +40,9 @@ constexpr DWORD GENERIC_WRITE = 0x40000000;
 constexpr DWORD FILE_SHARE_READ = 0x1;
 constexpr DWORD FILE_SHARE_WRITE = 0x2;
 constexpr DWORD OPEN_EXISTING = 3;
+constexpr DWORD OPEN_ALWAYS = 4;
+constexpr DWORD FILE_APPEND_DATA = 0x4;
+constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
 constexpr DWORD FILE_ATTRIBUTE_SYSTEM = 0x4;
 constexpr DWORD FILE_FLAG_OVERLAPPED = 0x40000000;
 
@@ -75,6 +78,8 @@ class IFiles {
   virtual BOOL CancelIoEx(HANDLE file, LPOVERLAPPED overlapped) = 0;
   // Ends the synchronous request a thread is held in (a read the scanner does not answer).
   virtual BOOL CancelSynchronousIo(HANDLE thread) = 0;
+  // The log's folder; its file is opened with CreateFileW and written with WriteFile, without OVERLAPPED.
+  virtual BOOL CreateDirectoryW(LPCWSTR path, LPSECURITY_ATTRIBUTES securityAttributes) = 0;
   virtual DWORD FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPWSTR buffer,
                                DWORD size, va_list* arguments) = 0;
 };

@@ -55,6 +55,19 @@ struct LVITEMW {
   int iGroup;
 };
 
+struct WINDOWPOS {
+  HWND hwnd;
+  HWND hwndInsertAfter;
+  int x;
+  int y;
+  int cx;
+  int cy;
+  UINT flags;
+};
+constexpr UINT SWP_NOSIZE = 0x1;
+constexpr UINT SWP_NOMOVE = 0x2;
+constexpr UINT SWP_SHOWWINDOW = 0x40;
+constexpr UINT WM_WINDOWPOSCHANGING = 0x0046;
 constexpr UINT WM_SETTEXT = 0x000C;
 constexpr UINT WM_CLOSE = 0x0010;
 constexpr UINT WM_QUERYENDSESSION = 0x0011;
@@ -122,6 +135,8 @@ class IWindows {
   virtual BOOL SetWindowTextW(HWND window, LPCWSTR text) = 0;
   virtual BOOL EnableWindow(HWND window, BOOL enable) = 0;
   virtual LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) = 0;
+  // Queued for the window's thread; returns at once (a button press made by the program itself).
+  virtual BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) = 0;
   virtual LONG_PTR SetWindowLongPtrW(HWND window, int index, LONG_PTR value) = 0;
   virtual HICON LoadIconW(LPCWSTR name) = 0;  // from the program's own resources
   virtual HMENU GetSystemMenu(HWND window, BOOL revert) = 0;

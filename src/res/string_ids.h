@@ -1,4 +1,4 @@
-// Ids of the string table, 201 to 268; the table holds the same entries in every language.
+// Ids of the string table, 201 to 269; the table holds the same entries in every language.
 #pragma once
 
 enum StringId : unsigned {
@@ -70,4 +70,5 @@ enum StringId : unsigned {
   IDS_STILL_OLD_VERSION = 266,
   IDS_MORE_THAN_ONE_SCANNER = 267,
   IDS_UPDATE_CUT_OFF = 268,
+  IDS_UNKNOWN_SWITCH = 269,
 };

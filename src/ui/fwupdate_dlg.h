@@ -13,6 +13,7 @@
 #include "ui/device_slot.h"
 #include "ui/framework/dialog.h"
 #include "ui/framework/list_ctrl.h"
+#include "ui/run_observer.h"
 
 enum class BurnProcedure { kMonitored, kUnmonitored };
 // What an update came to, and the update thread's exit code. A second scanner on the bus is an outcome of its
@@ -75,6 +76,13 @@ class CFWUpdateDlg : public CDialogEx {
   void BlockShutdown(const std::wstring& reason);
   void UnblockShutdown();
 
+  // Tell the run's observer, when there is one (src/ui/fwupdate_dlg_observer.cpp). Any thread; the ends are told
+  // on the window's thread.
+  void KeepSearchReport(const SearchReport& report);
+  void ReportSearchEnded();
+  void ReportUpdateEnded(bool updated, const std::wstring& reason);
+  void ReportStatusText(const std::wstring& text);
+
   // Starts a stop thread for the event; its handle and id go into m_hStopThread and m_dwStopThreadId.
   void StartStopThread(int event);
   // The search thread's result reaches the window's thread here: the one moment a Search Device has ended.
@@ -112,6 +120,9 @@ class CFWUpdateDlg : public CDialogEx {
   ServiceGuard m_serviceGuard{Host()};
   // Set by start-up when the last run ended without giving the service back: the status line says so first.
   bool m_bUpdateCutOff = false;
+  // Set before the modal run when nobody sits at the window (/quiet, /check); null otherwise.
+  IRunObserver* m_pRunObserver = nullptr;
+  SearchReport m_lastSearch;  // window's thread only
 
  protected:
   void DoDataExchange() override;

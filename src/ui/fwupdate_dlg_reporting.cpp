@@ -7,10 +7,15 @@
 
 void CFWUpdateDlg::PostStatus(int row, const std::wstring& text) {
   m_listDevices.SetItemText(row, 1, text);
-  SetDlgItemText(IDC_STATUS, m_listDevices.GetItemText(row, 1));
+  const std::wstring shown = m_listDevices.GetItemText(row, 1);
+  SetDlgItemText(IDC_STATUS, shown);
+  ReportStatusText(shown);
 }
 
-void CFWUpdateDlg::SetStatusText(const std::wstring& text) { SetDlgItemText(IDC_STATUS, text); }
+void CFWUpdateDlg::SetStatusText(const std::wstring& text) {
+  SetDlgItemText(IDC_STATUS, text);
+  ReportStatusText(text);
+}
 
 void CFWUpdateDlg::SetRowCheck(int row, bool checked) {
   m_listDevices.SetItemState(row, INDEXTOSTATEIMAGEMASK(checked ? 2u : 1u), LVIS_STATEIMAGEMASK);

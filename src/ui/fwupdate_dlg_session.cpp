@@ -37,4 +37,5 @@ void CFWUpdateDlg::OnEndSession(bool ending) {
     }
   }
   ReleaseScanAppMutexes();
+  if (m_pRunObserver != nullptr) m_pRunObserver->OnSessionEnding();
 }

@@ -14,11 +14,11 @@ namespace {
 
 // The sequence, the service restart and the verdict, with the machine kept awake and the session's end held
 // off until the verdict is posted.
-UpdateOutcome RunProtected(CFWUpdateDlg& dialog, plat::Host& host, int row) {
+UpdateOutcome RunProtected(CFWUpdateDlg& dialog, plat::Host& host, int row, std::wstring& reason) {
   const BurnProtection protection(dialog, app::LoadStringById(host, IDS_FW_UPGRADE_WAIT));
   const UpdateOutcome outcome = dialog.RunUpdate(L"USB", row);
   const bool updated = outcome == UpdateOutcome::kUpdated;
-  const std::wstring reason = updated ? std::wstring() : dialog.GetCellText(row, 1);
+  reason = updated ? std::wstring() : dialog.GetCellText(row, 1);
 
   CWIAControl wia(host);
   dialog.PostStatus(row, app::LoadStringById(host, IDS_START_WIA));
@@ -41,7 +41,8 @@ DWORD WINAPI Thread_VoskUpdate(LPVOID parameter) {
   const int row = static_cast<int>(dialog->m_nCurrentRow.load());
   app::ApplyConfiguredLanguage(host);
 
-  const UpdateOutcome outcome = RunProtected(*dialog, host, row);
+  std::wstring reason;
+  const UpdateOutcome outcome = RunProtected(*dialog, host, row, reason);
   dialog->ReleaseScanAppMutexes();
   host.kernel.SwitchPoint();
   // The buttons and the flag change in one task on the window's thread, so no handler sees one without the
@@ -57,5 +58,6 @@ DWORD WINAPI Thread_VoskUpdate(LPVOID parameter) {
   };
   if (!dialog->RunOnWindowThread(giveBack)) dialog->m_slots[row].bBusy = 0;  // the window has gone
   host.kernel.SwitchPoint();
+  dialog->ReportUpdateEnded(outcome == UpdateOutcome::kUpdated, reason);
   return static_cast<DWORD>(outcome);
 }

@@ -39,6 +39,7 @@ TEST_F(StartupTest, RunsTheWindowModallyHoldingTheLockAndReleasesItAfter) {
   EXPECT_EQ(tool.OpenHandles(), 0u);
   EXPECT_TRUE(tool.user().MessageBoxes().empty());
   EXPECT_EQ(tool.user().RegisteredClasses(), static_cast<DWORD>(ICC_WIN95_CLASSES));
+  EXPECT_TRUE(tool.windows().EverShown());  // only /quiet and /check keep it hidden
 }
 
 TEST_F(StartupTest, ASecondCopyIsRefusedInTheConfiguredLanguage) {

@@ -60,6 +60,11 @@ TEST_F(StringTableTest, EveryLanguageHasEveryIdWithTheEnglishPlaceholders) {
       EXPECT_GE(translated, 55) << "language " << language;
     }
     EXPECT_EQ(Load(language, IDS_USB), L"USB") << "language " << language;
+    // The refusal of an unknown switch names it.
+    EXPECT_EQ(Placeholders(Load(language, IDS_UNKNOWN_SWITCH)), Placeholders(L"%s")) << "language " << language;
+    if (language != 0x0409) {
+      EXPECT_NE(Load(language, IDS_UNKNOWN_SWITCH), Load(0x0409, IDS_UNKNOWN_SWITCH)) << "language " << language;
+    }
   }
 }
 

@@ -35,6 +35,7 @@ class ThreadedWindows final : public plat::IWindows {
   BOOL SetWindowTextW(HWND window, LPCWSTR text) override;
   BOOL EnableWindow(HWND, BOOL) override { return FALSE; }
   LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+  BOOL PostMessageW(HWND, UINT, WPARAM, LPARAM) override { return FALSE; }
   LONG_PTR SetWindowLongPtrW(HWND, int, LONG_PTR) override { return 0; }
   HICON LoadIconW(LPCWSTR) override { return nullptr; }
   HMENU GetSystemMenu(HWND, BOOL) override { return nullptr; }

@@ -21,4 +21,7 @@ void Console::WriteOut(std::wstring_view text) {
   fflush(stdout);
 }
 
+HANDLE Console::GetStdHandle(DWORD which) { return ::GetStdHandle(which); }
+BOOL Console::AttachConsole(DWORD processId) { return ::AttachConsole(processId); }
+
 }  // namespace plat::win32

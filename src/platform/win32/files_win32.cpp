@@ -32,6 +32,9 @@ BOOL Files::GetOverlappedResult(HANDLE file, LPOVERLAPPED overlapped, LPDWORD by
 BOOL Files::CancelIoEx(HANDLE file, LPOVERLAPPED overlapped) { return ::CancelIoEx(file, overlapped); }
 
 BOOL Files::CancelSynchronousIo(HANDLE thread) { return ::CancelSynchronousIo(thread); }
+BOOL Files::CreateDirectoryW(LPCWSTR path, LPSECURITY_ATTRIBUTES securityAttributes) {
+  return ::CreateDirectoryW(path, securityAttributes);
+}
 
 DWORD Files::FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPWSTR buffer,
                             DWORD size, va_list* arguments) {

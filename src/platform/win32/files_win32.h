@@ -16,6 +16,7 @@ class Files final : public IFiles {
   BOOL GetOverlappedResult(HANDLE file, LPOVERLAPPED overlapped, LPDWORD bytesTransferred, BOOL wait) override;
   BOOL CancelIoEx(HANDLE file, LPOVERLAPPED overlapped) override;
   BOOL CancelSynchronousIo(HANDLE thread) override;
+  BOOL CreateDirectoryW(LPCWSTR path, LPSECURITY_ATTRIBUTES securityAttributes) override;
   DWORD FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPWSTR buffer, DWORD size,
                        va_list* arguments) override;
 };

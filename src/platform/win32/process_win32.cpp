@@ -14,4 +14,8 @@ BOOL Process::CreateProcessW(LPCWSTR applicationName, LPWSTR commandLine, LPSECU
                           creationFlags, environment, currentDirectory, startupInfo, processInformation);
 }
 
+DWORD Process::GetEnvironmentVariableW(LPCWSTR name, LPWSTR buffer, DWORD size) {
+  return ::GetEnvironmentVariableW(name, buffer, size);
+}
+
 }  // namespace plat::win32

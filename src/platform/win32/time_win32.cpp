@@ -4,5 +4,6 @@ namespace plat::win32 {
 
 DWORD Time::GetTickCount() { return ::GetTickCount(); }
 void Time::Sleep(DWORD milliseconds) { ::Sleep(milliseconds); }
+void Time::GetLocalTime(SYSTEMTIME* time) { ::GetLocalTime(time); }
 
 }  // namespace plat::win32

@@ -14,6 +14,7 @@ class Time final : public ITime {
  public:
   DWORD GetTickCount() override;
   void Sleep(DWORD milliseconds) override;
+  void GetLocalTime(SYSTEMTIME* time) override;
 };
 
 class Kernel final : public IKernel {
@@ -46,6 +47,7 @@ class Process final : public IProcess {
                       LPSECURITY_ATTRIBUTES threadAttributes, BOOL inheritHandles, DWORD creationFlags,
                       LPVOID environment, LPCWSTR currentDirectory, LPSTARTUPINFOW startupInfo,
                       LPPROCESS_INFORMATION processInformation) override;
+  DWORD GetEnvironmentVariableW(LPCWSTR name, LPWSTR buffer, DWORD size) override;
 };
 
 class Profile final : public IProfile {
@@ -58,6 +60,8 @@ class Console final : public IConsole {
   BOOL AllocConsole() override;
   bool ReopenStandardStreams(LPCWSTR device, LPCWSTR mode) override;
   void WriteOut(std::wstring_view text) override;
+  HANDLE GetStdHandle(DWORD which) override;
+  BOOL AttachConsole(DWORD processId) override;
 };
 
 class Language final : public ILanguage {
@@ -92,6 +96,7 @@ class Windows final : public IWindows {
   BOOL SetWindowTextW(HWND window, LPCWSTR text) override;
   BOOL EnableWindow(HWND window, BOOL enable) override;
   LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+  BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
   LONG_PTR SetWindowLongPtrW(HWND window, int index, LONG_PTR value) override;
   HICON LoadIconW(LPCWSTR name) override;
   HMENU GetSystemMenu(HWND window, BOOL revert) override;

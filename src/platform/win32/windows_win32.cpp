@@ -34,6 +34,9 @@ BOOL Windows::EnableWindow(HWND window, BOOL enable) { return ::EnableWindow(win
 LRESULT Windows::SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return ::SendMessageW(window, message, wParam, lParam);
 }
+BOOL Windows::PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return ::PostMessageW(window, message, wParam, lParam);
+}
 LONG_PTR Windows::SetWindowLongPtrW(HWND window, int index, LONG_PTR value) {
   return ::SetWindowLongPtrW(window, index, value);
 }

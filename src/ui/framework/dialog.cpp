@@ -4,6 +4,13 @@ CDialogEx::CDialogEx(plat::Host& host, UINT templateId) : host_(host), templateI
 
 INT_PTR CDialogEx::DoModal() { return host_.windows.DialogBoxParamW(MAKEINTRESOURCEW(templateId_), nullptr, *this); }
 
+INT_PTR CDialogEx::DoModalHidden() {
+  keepHidden_ = true;
+  const INT_PTR result = DoModal();
+  keepHidden_ = false;
+  return result;
+}
+
 void CDialogEx::EndDialog(INT_PTR result) { host_.windows.EndDialog(m_hWnd, result); }
 
 HWND CDialogEx::GetDlgItem(int id) { return host_.windows.GetDlgItem(m_hWnd, id); }
@@ -39,6 +46,9 @@ INT_PTR CDialogEx::OnDialogMessage(HWND dialog, UINT message, WPARAM wParam, LPA
       return OnInitDialog();
     case WM_COMMAND:
       return OnCommand(static_cast<UINT>(wParam & 0xFFFF)) ? TRUE : FALSE;
+    case WM_WINDOWPOSCHANGING:
+      if (keepHidden_) reinterpret_cast<WINDOWPOS*>(lParam)->flags &= ~static_cast<UINT>(SWP_SHOWWINDOW);
+      return FALSE;
     default: {
       INT_PTR result = FALSE;
       return OnMessage(message, wParam, lParam, result) ? result : FALSE;

@@ -12,6 +12,9 @@ class CDialogEx : public plat::IDialogEvents {
   virtual ~CDialogEx() = default;
 
   INT_PTR DoModal();
+  // Runs the dialog as DoModal does, but never lets it be shown: the program works unattended, and a window
+  // nobody may press must not appear (a modal run shows a visible template by itself).
+  INT_PTR DoModalHidden();
   void EndDialog(INT_PTR result);
 
   // Control operations by id; from another thread they wait until the window's thread has served them.
@@ -37,4 +40,5 @@ class CDialogEx : public plat::IDialogEvents {
 
   plat::Host& host_;
   UINT templateId_;
+  bool keepHidden_ = false;
 };

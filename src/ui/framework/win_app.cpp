@@ -7,7 +7,7 @@ int CWinApp::Run(plat::Host& host) {
   host_ = &host;
   InitInstance();
   m_pMainWnd = nullptr;
-  return 0;
+  return ExitInstance();
 }
 
 BOOL CWinApp::InitInstance() { return TRUE; }

@@ -27,7 +27,11 @@ class CWinApp {
 
  protected:
   virtual BOOL InitInstance();
+  // The program's exit code, asked once InitInstance has returned.
+  virtual int ExitInstance() { return 0; }
   plat::Host& Host() { return *host_; }
+  // Start-up may put its own parts in front of the platform's (a log); it restores the platform before it ends.
+  void UseHost(plat::Host& host) { host_ = &host; }
 
  private:
   plat::Host* host_ = nullptr;
