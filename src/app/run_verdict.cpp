@@ -17,6 +17,8 @@ ExitCode ExitCodeOfSearch(const SearchReport& report, RunMode mode) {
     case IDS_BUSY:
     case IDS_FW_UPGRADE_WAIT:
       return ExitCode::kBusy;
+    case IDS_MORE_THAN_ONE_SCANNER:
+      return ExitCode::kTwoScanners;
     default:
       break;
   }
@@ -32,6 +34,8 @@ ExitCode ExitCodeOfUpdate(bool updated, UINT reasonText) {
     case IDS_MARLO_IN_USE:
     case IDS_QUENBY_IN_USE:
       return ExitCode::kBusy;
+    case IDS_MORE_THAN_ONE_SCANNER:
+      return ExitCode::kTwoScanners;
     default:
       return ExitCode::kFailed;
   }

@@ -71,6 +71,7 @@ TEST(ExitCodesTest, WhatTheSearchFoundBecomesTheCode) {
       {"scanner updating", Found(IDS_FW_UPGRADE_WAIT, false, proto::kFwUpdate), ExitCode::kBusy, ExitCode::kBusy},
       {"status unreadable", Found(IDS_CHECK_STATUS_ERROR, false), ExitCode::kFailed, ExitCode::kFailed},
       {"state unknown", Found(IDS_STATUS_INCORRECT, false, 9), ExitCode::kFailed, ExitCode::kFailed},
+      {"two scanners", Found(IDS_MORE_THAN_ONE_SCANNER, false), ExitCode::kTwoScanners, ExitCode::kTwoScanners},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(app::ExitCodeOfSearch(c.report, RunMode::kQuiet), c.quiet) << c.what;
@@ -91,6 +92,7 @@ TEST(ExitCodesTest, HowTheUpdateEndedBecomesTheCode) {
       {false, IDS_QUENBY_IN_USE, ExitCode::kBusy},
       {false, IDS_SCAN_APP_NOT_FOUND, ExitCode::kFailed},
       {false, IDS_STILL_OLD_VERSION, ExitCode::kFailed},
+      {false, IDS_MORE_THAN_ONE_SCANNER, ExitCode::kTwoScanners},
       {false, 0, ExitCode::kFailed},
   };
   for (const auto& c : cases) EXPECT_EQ(app::ExitCodeOfUpdate(c.updated, c.reason), c.code) << c.reason;
