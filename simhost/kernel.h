@@ -32,6 +32,8 @@ class Kernel final : public plat::IKernel {
                                  BOOL daclDefaulted) override;
 
  private:
+  BOOL SignalEvent(HANDLE handle, bool signaled);
+
   ProcessState& state_;
 };
 
