@@ -142,23 +142,16 @@ HANDLE Kernel::CreateEventW(LPSECURITY_ATTRIBUTES attributes, BOOL manualReset, 
   return state_.handles.Insert(event, inheritable);
 }
 
-BOOL Kernel::SetEvent(HANDLE handle) {
-  const auto event = state_.handles.Get<EventObject>(handle);
-  if (!event) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
-  event->signaled = true;
-  return TRUE;
-}
+BOOL Kernel::SetEvent(HANDLE handle) { return SignalEvent(handle, true); }
+BOOL Kernel::ResetEvent(HANDLE handle) { return SignalEvent(handle, false); }
 
-BOOL Kernel::ResetEvent(HANDLE handle) {
+BOOL Kernel::SignalEvent(HANDLE handle, bool signaled) {
   const auto event = state_.handles.Get<EventObject>(handle);
   if (!event) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
-  event->signaled = false;
+  event->signaled = signaled;
   return TRUE;
 }
 

@@ -33,6 +33,8 @@ class Kernel final : public plat::IKernel {
   void SwitchPoint() override;
 
  private:
+  BOOL SignalEvent(HANDLE handle, bool signaled);
+
   ProcessState& state_;
 };
 
