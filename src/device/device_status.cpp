@@ -46,14 +46,18 @@ Outcome OutcomeOf(uint16_t state, bool latest) {
 }
 
 // Counts a search while it runs: Update and Search Device do nothing meanwhile (an Update would clear the status
-// cell the search is about to show).
+// cell the search is about to show). It ends once the outcome is shown, before Update is enabled, so an Update
+// pressed the moment it is enabled is taken.
 class RunningSearch {
  public:
   RunningSearch(std::atomic<LONG>& count, plat::IKernel& kernel) : count_(count), kernel_(kernel) {
     ++count_;
     kernel_.SwitchPoint();
   }
-  ~RunningSearch() {
+  ~RunningSearch() { End(); }
+  void End() {
+    if (ended_) return;
+    ended_ = true;
     --count_;
     kernel_.SwitchPoint();
   }
@@ -63,13 +67,14 @@ class RunningSearch {
  private:
   std::atomic<LONG>& count_;
   plat::IKernel& kernel_;
+  bool ended_ = false;
 };
 
 }  // namespace
 
 int CFWUpdateDlg::GetDeviceStatus(SearchOrigin fromStopThread, int event) {
   plat::Host& host = Host();
-  const RunningSearch running(m_nSearchesRunning, host.kernel);
+  RunningSearch running(m_nSearchesRunning, host.kernel);
   const std::wstring channel = L"USB";
   proto::ReplyBytes status{};
   std::wstring identification;
@@ -163,6 +168,7 @@ int CFWUpdateDlg::GetDeviceStatus(SearchOrigin fromStopThread, int event) {
   // The outcome is shown before Update is enabled: an Update pressed at once clears the status cell, and a
   // display after it would show that empty cell.
   display(state);
+  running.End();
   if (m_slots[0].bBusy.load() == 0) EnableControl(IDC_UPDATE, outcome.updatable);
   return state;
 }
