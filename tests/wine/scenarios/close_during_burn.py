@@ -12,8 +12,6 @@ SCANNER = dict(common.STANDARD, **{"burn-ms": 25000})
 VK_ESCAPE = 0x1B
 WM_CLOSE = 0x0010
 
-# Transfer, the tool's 6 s pause, then the burn's first report.
-BURN_LIMIT_S = 40
 # How long the window is watched after each message: the cancel thread, had it started, would show text 231
 # at once and end the window within a second or two.
 AFTER_MESSAGE_S = 2
@@ -27,9 +25,7 @@ def run(rig, checks):
     pid, watch = common.start(rig, checks)
     common.wait_ready(checks, watch)
     common.press_update(rig, checks, pid, watch)
-    window = watch.until(common.burning, BURN_LIMIT_S)
-    if window is None:
-        checks.abort(f"the burn's progress shows within {BURN_LIMIT_S} s", watch.seen)
+    window = common.wait_burning(checks, watch)
     checks.equal("Close disabled during the burn", window.enabled[ids.CLOSE], False)
 
     for what, send in (("Escape", lambda: rig.gui.key(pid, VK_ESCAPE)),

@@ -102,6 +102,18 @@ def burning(window):
     return window.text(ids.STATUS).startswith("Burning firmware... (")
 
 
+# Transfer, the tool's 6 s pause, then the burn's first report.
+BURN_LIMIT_S = 40
+
+
+def wait_burning(checks, watch, limit_s=BURN_LIMIT_S):
+    """The window once the burn's progress shows; the scenario ends when it does not within limit_s."""
+    window = watch.until(burning, limit_s)
+    if window is None:
+        checks.abort(f"the burn's progress shows within {limit_s} s", watch.seen)
+    return window
+
+
 def image_record(checks, emulator, code, size, placeholder):
     """What the emulator received: the whole image, its code, and the placeholder checksum it matches."""
     image = emulator.fields("image")

@@ -11,8 +11,6 @@ from . import common
 # A burn long enough to end the program while it goes on.
 SCANNER = dict(common.STANDARD, **{"burn-ms": 20000})
 
-# Transfer, the tool's 6 s pause, then the burn's first report.
-BURN_LIMIT_S = 40
 # The guard gives the service back within this of the program's end.
 GIVE_BACK_LIMIT_S = 5
 # The guard ends as soon as the service runs; the rig looks again after this.
@@ -34,9 +32,7 @@ def run(rig, checks):
     pid, watch = common.start(rig, checks)
     common.wait_ready(checks, watch)
     common.press_update(rig, checks, pid, watch)
-    window = watch.until(common.burning, BURN_LIMIT_S)
-    if window is None:
-        checks.abort(f"the burn's progress shows within {BURN_LIMIT_S} s", watch.seen)
+    window = common.wait_burning(checks, watch)
     checks.equal("stisvc (state, start type) during the burn", rig.gui.service("stisvc"),
                  (common.SERVICE_STOPPED, common.DISABLED))
 

@@ -8,8 +8,6 @@ from . import common
 
 SCANNER = common.STANDARD
 
-# Transfer, the tool's 6 s pause, then the burn's first report.
-BURN_LIMIT_S = 40
 # The rest of the burn (10 s), settling, off and boot (5 s), and five ready answers a second apart: about 25 s.
 VERDICT_LIMIT_S = 120
 
@@ -22,9 +20,7 @@ def run(rig, checks):
                  (common.SERVICE_STOPPED, common.DISABLED))
 
     common.press_update(rig, checks, pid, watch)
-    window = watch.until(common.burning, BURN_LIMIT_S)
-    if window is None:
-        checks.abort(f"the burn's progress shows within {BURN_LIMIT_S} s", watch.seen)
+    window = common.wait_burning(checks, watch)
     rig.screenshot("burning", window)
     for name in common.SCAN_APP_LOCKS:
         checks.equal(f"lock {name} held during the burn", rig.gui.mutex_exists(name), True)
