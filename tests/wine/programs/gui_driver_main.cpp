@@ -10,6 +10,7 @@
 //   key PID VK                press a key in its main window (posted key-down and key-up)
 //   command PID ID            post a control's command to its main window, whatever the control's state
 //   post PID MESSAGE WPARAM   post a message to its main window (16: WM_CLOSE)
+//   probe PID LIMIT_MS        send WM_NULL with SendMessageTimeout   ok ms=N | err unanswered ms=N
 //   wait-exit PID LIMIT_MS    wait for it to end             ok code=N | err timeout
 //   kill PID                  end it by force
 //   hold-mutex NAME           take a named lock as another application would; release-mutex NAME
@@ -73,6 +74,7 @@ std::string Handle(Driver& driver, const std::string& line) {
     const auto [message, wParam] = Split(second);
     return rig::PostToMainWindow(Number(first), Number(message), wParam.empty() ? 0 : Number(wParam));
   }
+  if (command == "probe") return rig::ProbeMainWindow(Number(first), Number(second));
   if (command == "wait-exit") return driver.programs.WaitExit(Number(first), Number(second));
   if (command == "kill") return driver.programs.Kill(Number(first));
   if (command == "hold-mutex") return driver.locks.Hold(rig::Wide(rest));

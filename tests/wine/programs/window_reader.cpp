@@ -138,4 +138,17 @@ std::string PostToMainWindow(DWORD processId, UINT message, WPARAM wParam) {
   return Posted(FindWindowWithControl(processId, kStatusText), message, wParam, 0);
 }
 
+// WM_NULL sent as SendMessageTimeout sends it: answered only when the window's thread serves its messages, which
+// is what Windows asks of a window before it calls it hung.
+std::string ProbeMainWindow(DWORD processId, UINT limitMs) {
+  const HWND window = FindWindowWithControl(processId, kStatusText);
+  if (window == nullptr) return "err no main window";
+  DWORD_PTR result = 0;
+  const ULONGLONG start = GetTickCount64();
+  const LRESULT answered = SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, limitMs, &result);
+  const std::string took = "ms=" + std::to_string(GetTickCount64() - start);
+  if (answered == 0) return "err unanswered " + took + " (error " + std::to_string(GetLastError()) + ")";
+  return "ok " + took;
+}
+
 }  // namespace rig

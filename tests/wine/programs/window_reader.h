@@ -24,5 +24,7 @@ std::string ClickButton(DWORD processId, int controlId);
 std::string PressKey(DWORD processId, int virtualKey);
 std::string PostCommand(DWORD processId, int controlId);
 std::string PostToMainWindow(DWORD processId, UINT message, WPARAM wParam);
+// Whether the main window answers a sent message within the limit: "ok ms=N" or "err unanswered ms=N ...".
+std::string ProbeMainWindow(DWORD processId, UINT limitMs);
 
 }  // namespace rig

@@ -83,6 +83,11 @@ class Gui:
     def post(self, pid, message, wparam=0):
         return self.call(f"post {pid} {message} {wparam}")
 
+    def probe(self, pid, limit_ms):
+        """How many ms the main window took to answer a sent WM_NULL, or None when it did not within limit_ms."""
+        reply = self.call(f"probe {pid} {limit_ms}", limit_ms / 1000 + CALL_LIMIT_S)
+        return int(reply.split("=", 1)[1]) if reply.startswith("ok ms=") else None
+
     def wait_exit(self, pid, limit_s):
         """The exit code, or None when the process still runs after limit_s."""
         reply = self.call(f"wait-exit {pid} {int(limit_s * 1000)}", limit_s + CALL_LIMIT_S)
