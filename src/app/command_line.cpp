@@ -78,7 +78,9 @@ CommandLine ParseCommandLine(std::wstring_view line) {
   for (size_t i = 1; i < words.size(); ++i) {
     const std::wstring& word = words[i];
     const std::wstring name = SwitchName(word);
-    if (word == L"-d") continue;
+    // Any word that opens the console ("-d", "-debug", "x-dy") ran the tool before these switches existed, and
+    // still does.
+    if (word.find(L"-d") != std::wstring::npos) continue;
     if (name == L"guard") {
       out.guard = true;
       break;

@@ -31,12 +31,13 @@ TEST(CommandLineTest, SwitchesAsTheyAreWritten) {
       // The console's own word is known; everything after the guard's switch is the guard's.
       {L"FWUpdate.exe -d", RunMode::kInteractive, L"", false, L""},
       {L"FWUpdate.exe /quiet -d", RunMode::kQuiet, L"", false, L""},
+      {L"FWUpdate.exe -debug", RunMode::kInteractive, L"", false, L""},
+      {L"FWUpdate.exe /quiet run-dry", RunMode::kQuiet, L"", false, L""},
       {L"FWUpdate.exe /guard 1234 /whatever", RunMode::kInteractive, L"", true, L""},
       {L"FWUpdate.exe /quiet -GUARD /x", RunMode::kQuiet, L"", true, L""},
       // Refused: unknown switches, words, a /log without its file, two modes, two logs.
       {L"FWUpdate.exe /silent", RunMode::kInteractive, L"", false, L"/silent"},
       {L"FWUpdate.exe -D", RunMode::kInteractive, L"", false, L"-D"},
-      {L"FWUpdate.exe -debug", RunMode::kInteractive, L"", false, L"-debug"},
       {L"FWUpdate.exe /q", RunMode::kInteractive, L"", false, L"/q"},
       {L"FWUpdate.exe quiet", RunMode::kInteractive, L"", false, L"quiet"},
       {L"FWUpdate.exe /", RunMode::kInteractive, L"", false, L"/"},
