@@ -45,7 +45,7 @@ class Scheduler {
 
   // Preemption at the product's switch points (plat::IKernel::SwitchPoint): off unless enabled. Once enabled,
   // each point switches the calling thread out for 1 ms of virtual time, one time in `oneIn`, drawn from a
-  // generator of its own so that the other threads' picks stay those of the seed.
+  // generator of its own: the scheduler's own generator draws exactly as it would without preemption.
   void EnablePreemption(uint64_t seed, uint32_t oneIn);
   void SwitchPoint();
   uint64_t Preemptions() const { return preemptions_; }
