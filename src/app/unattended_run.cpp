@@ -58,8 +58,14 @@ void UnattendedRun::OnSearchEnded(const SearchReport& report) {
 void UnattendedRun::OnUpdateEnded(bool updated, const std::wstring& reason) {
   if (stage_ == Stage::kUpdating) {
     Decide(ExitCodeOfUpdate(updated, updated ? 0 : ReasonId(dialog_.Host(), reason)));
-  } else if (verdict_ == ExitCode::kCancelled) {
-    Press(IDCANCEL);  // Close did nothing while the update ran; now it ends the run
+  } else if (stage_ == Stage::kClosing) {
+    // The run pressed Close while an update ran (after the session's end, or one another program started before
+    // the search told its result); Close did nothing then, so it is pressed again now. That update is what
+    // happened to the scanner, unless the session's end has already given the verdict.
+    if (verdict_ != ExitCode::kCancelled) {
+      verdict_ = ExitCodeOfUpdate(updated, updated ? 0 : ReasonId(dialog_.Host(), reason));
+    }
+    Press(IDCANCEL);
   }
 }
 

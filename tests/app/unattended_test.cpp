@@ -46,6 +46,7 @@ class UnattendedTest : public testing::Test {
             const std::function<void(simhost::Process&)>& during = {}) {
     simhost::World world;
     world.scheduler().AdoptCurrentThread();
+    if (preemptAtSwitchPoints) world.scheduler().EnablePreemption(7, 1);
     simhost::ProcessOptions options;
     options.commandLine = L"\"C:\\Tools\\FWUpdate\\FWUpdate.exe\" " + arguments;
     if (!settings.empty()) world.WriteTextFile(L"C:\\Tools\\FWUpdate\\Settings.ini", settings);
@@ -92,6 +93,7 @@ class UnattendedTest : public testing::Test {
   bool attach = true;
   bool redirected = false;
   bool fromConsole = false;
+  bool preemptAtSwitchPoints = false;  // the tool's threads switched out at every step on shared flags
   emu::Scenario scenario;
   std::wstring logPath = kDefaultLog;
   std::wstring settings;  // the settings file beside the program; none when empty
@@ -209,6 +211,27 @@ TEST_F(UnattendedTest, TheEndOfTheSessionCancelsTheRun) {
     EXPECT_LT(run.log.find("[exit] 1602"), run.log.find("[status] Start WIA")) << run.log;
     EXPECT_TRUE(run.messageBoxes.empty());
     EXPECT_FALSE(run.everShown);
+  }
+}
+
+// Another program's Update can start an update before the start-up search has told the run its result; the run's
+// Close then lands while that update runs and does nothing, so the run presses it again when the update ends.
+TEST_F(UnattendedTest, AnUpdateAnotherProgramStartsStillLetsTheRunEnd) {
+  preemptAtSwitchPoints = true;
+  // Around the start-up search's end: the stop takes a second, the search a few milliseconds more.
+  for (uint64_t postAtMs = 1000; postAtMs <= 1040; ++postAtMs) {
+    SCOPED_TRACE(postAtMs);
+    const RunResult run = Start(L"/quiet", L"", [postAtMs](simhost::Process& tool) {
+      simhost::Scheduler& scheduler = tool.world().scheduler();
+      scheduler.BlockUntil([&] { return tool.windows().IsOpen(); }, simhost::kForever);
+      scheduler.Sleep(postAtMs);
+      tool.windows().PostCommand(IDC_UPDATE);
+    });
+    EXPECT_LT(run.endedAtMs, kRunBoundMs);
+    EXPECT_TRUE(run.exitCode == 0 || run.exitCode == 1603) << run.exitCode;
+    EXPECT_TRUE(run.serviceGivenBack);
+    EXPECT_EQ(run.handlesLeft, 0u);
+    EXPECT_TRUE(run.messageBoxes.empty());
   }
 }
 
