@@ -44,6 +44,10 @@ struct ServicePlan {
   DWORD queryStatusError = 0;
   bool missing = false;  // no such service on the machine
   std::vector<uint64_t> reEnableAtMs;
+  // Each request to the service manager takes between these, drawn per request from its own generator.
+  DWORD roundTripMinMs = 1;
+  DWORD roundTripMaxMs = 1;
+  uint64_t roundTripSeed = 0;
 };
 
 // Another scan application that holds one of the lock names for a while.

@@ -299,6 +299,13 @@ WorldPlan MakeWorldPlan(uint64_t seed) {
   Rng unattended(seed ^ 0x7175696574A5C3F0ull);
   plan.quiet = unattended.Percent(15);
   if (plan.quiet) plan.user.clear();
+  // The service manager's round trips, from a stream of their own: a few milliseconds, from call to call the
+  // same in some worlds and varying (a busy manager) in others.
+  Rng serviceCalls(seed ^ 0x5343414C4C53E11Dull);
+  plan.service.roundTripMinMs = static_cast<DWORD>(serviceCalls.Between(1, 4));
+  plan.service.roundTripMaxMs =
+      plan.service.roundTripMinMs + (serviceCalls.Percent(50) ? static_cast<DWORD>(serviceCalls.Between(1, 30)) : 0);
+  plan.service.roundTripSeed = serviceCalls.Between(1, 0x7FFFFFFF);
   return plan;
 }
 

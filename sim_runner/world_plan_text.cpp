@@ -53,7 +53,8 @@ void DescribeService(std::ostringstream& out, const ServicePlan& s) {
       << s.initialStartType << "; stop takes " << Optional(s.stopTakesMs) << " ms (hint " << s.stopWaitHintMs
       << ", control error " << s.stopControlError << "); start takes " << Optional(s.startTakesMs) << " ms (hint "
       << s.startWaitHintMs << ", error " << s.startError << (s.stopsAgainAfterStart ? ", stops again" : "")
-      << "); config error " << s.changeConfigError << ", status error " << s.queryStatusError << "\n";
+      << "); config error " << s.changeConfigError << ", status error " << s.queryStatusError
+      << "; each request takes " << s.roundTripMinMs << ".." << s.roundTripMaxMs << " ms\n";
   for (const uint64_t at : s.reEnableAtMs) out << "  another program re-enables it at " << at << " ms\n";
 }
 

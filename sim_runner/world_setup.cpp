@@ -56,6 +56,7 @@ void SetUpRecord(simhost::Process& tool, const RecordPlan& plan) {
 }
 
 simhost::SimService* SetUpService(simhost::Process& tool, const ServicePlan& plan) {
+  tool.services().SetRoundTripRange(plan.roundTripMinMs, plan.roundTripMaxMs, plan.roundTripSeed);
   if (plan.missing) {
     tool.services().RemoveService(L"stisvc");
     return nullptr;

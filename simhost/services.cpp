@@ -1,5 +1,6 @@
 #include "simhost/services.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -90,8 +91,21 @@ std::nullptr_t Services::FailNull(DWORD error) {
   return nullptr;
 }
 
+void Services::SetRoundTripRange(DWORD minMs, DWORD maxMs, uint64_t seed) {
+  roundTripMinMs_ = minMs;
+  roundTripMaxMs_ = std::max(minMs, maxMs);
+  roundTripDraws_ = seed | 1;  // xorshift never leaves zero
+}
+
 void Services::RoundTrip() {
-  if (roundTripMs_ != 0) state_.world.scheduler().Sleep(roundTripMs_);
+  DWORD milliseconds = roundTripMinMs_;
+  if (roundTripMaxMs_ > roundTripMinMs_) {
+    roundTripDraws_ ^= roundTripDraws_ << 13;
+    roundTripDraws_ ^= roundTripDraws_ >> 7;
+    roundTripDraws_ ^= roundTripDraws_ << 17;
+    milliseconds += static_cast<DWORD>(roundTripDraws_ % (roundTripMaxMs_ - roundTripMinMs_ + 1));
+  }
+  if (milliseconds != 0) state_.world.scheduler().Sleep(milliseconds);
 }
 
 void Services::Advance(SimService& service) const {

@@ -2,9 +2,11 @@
 // as on Windows; a stop and a start that take virtual time and report wait hints, and that can fail or never
 // finish; access rights checked per handle; names compared without regard to case. Every request to the
 // manager is a round trip that takes a little virtual time, so a caller that polls without sleeping still sees
-// the clock move. Also the local memory the configuration query is read into, with a count of live blocks.
+// the clock move; the time may differ from call to call (a busy manager), so two threads' requests can land
+// in either order. Also the local memory the configuration query is read into, with a count of live blocks.
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <optional>
@@ -71,7 +73,10 @@ class Services final : public plat::IServices {
   void RemoveService(const std::wstring& name);
   void FailOpenManager(DWORD error) { openManagerError_ = error; }  // 0: opening succeeds again
   void FailAllocations(bool fail) { failAllocations_ = fail; }
-  void SetRoundTripMs(DWORD milliseconds) { roundTripMs_ = milliseconds; }
+  void SetRoundTripMs(DWORD milliseconds) { SetRoundTripRange(milliseconds, milliseconds, 0); }
+  // Each request takes between minMs and maxMs, drawn per request from a generator of its own (seeded here), so
+  // the scheduler's picks stay those of its seed. A request takes effect at the end of its round trip.
+  void SetRoundTripRange(DWORD minMs, DWORD maxMs, uint64_t seed);
   // Another copy on the same machine: the services existing now are the same ones for both.
   void ShareMachineOf(const Services& other) { services_ = other.services_; }
 
@@ -99,7 +104,9 @@ class Services final : public plat::IServices {
   std::map<HLOCAL, SIZE_T> allocations_;
   DWORD openManagerError_ = 0;
   bool failAllocations_ = false;
-  DWORD roundTripMs_ = 1;
+  DWORD roundTripMinMs_ = 1;
+  DWORD roundTripMaxMs_ = 1;
+  uint64_t roundTripDraws_ = 0;
   int managerOpens_ = 0;
   int serviceOpens_ = 0;
   DWORD lastManagerAccess_ = 0;

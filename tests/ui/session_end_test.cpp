@@ -22,9 +22,15 @@ struct SessionEnd {
   std::optional<uint64_t> disabledAtMs;  // when the stop thread disabled the service, from the window's opening
 };
 
+// Each request to the service manager takes between these (the same for every request by default).
+struct RoundTrip {
+  DWORD minMs = 1;
+  DWORD maxMs = 1;
+};
+
 // A window whose first stop takes two seconds, and a session that ends `endAtMs` after the window opened (none:
 // it does not end). Everything the tool does afterwards is watched for five minutes before Close ends the run.
-SessionEnd EndTheSessionAt(std::optional<uint64_t> endAtMs, uint64_t seed) {
+SessionEnd EndTheSessionAt(std::optional<uint64_t> endAtMs, uint64_t seed, RoundTrip roundTrip = {}) {
   simhost::World world(seed);
   simhost::Scheduler& scheduler = world.scheduler();
   scheduler.AdoptCurrentThread();
@@ -33,6 +39,7 @@ SessionEnd EndTheSessionAt(std::optional<uint64_t> endAtMs, uint64_t seed) {
   world.usb().AttachScanner(0, {});
   simhost::SimService& stisvc = tool.services().Service(L"stisvc");
   stisvc.stopTakesMs = 2000;
+  tool.services().SetRoundTripRange(roundTrip.minMs, roundTrip.maxMs, seed);
   simhost::Windows& windows = tool.windows();
   SessionEnd out;
   CFWUpdateDlg dialog(tool.host());
@@ -87,6 +94,27 @@ TEST(SessionEnd, DuringTheFirstStopTheServiceIsLeftAutomaticWhoeverWritesLast) {
       }
     }
   }
+}
+
+// A busy service manager: the stop thread's "disabled" may take longer to land than the window's whole giving
+// back, so only the window's wait for a write under way keeps "automatic" the last word.
+TEST(SessionEnd, ASlowDisableUnderWayIsWaitedForBeforeTheServiceIsGivenBack) {
+  const RoundTrip busy{1, 40};
+  int endsDuringTheWrite = 0;
+  for (uint64_t seed = 1; seed <= 4; ++seed) {
+    const std::optional<uint64_t> disabledAt = EndTheSessionAt(std::nullopt, seed, busy).disabledAtMs;
+    ASSERT_TRUE(disabledAt.has_value()) << "the stop thread never disabled the service";
+    for (uint64_t at = *disabledAt - 40; at <= *disabledAt; ++at) {
+      SCOPED_TRACE("session ends " + std::to_string(at) + " ms after the window opened, seed " + std::to_string(seed));
+      const SessionEnd out = EndTheSessionAt(at, seed, busy);
+      EXPECT_EQ(out.startTypeWhenAnswered, static_cast<DWORD>(SERVICE_AUTO_START));
+      EXPECT_FALSE(out.leftAutomaticAtMs.has_value()) << "disabled again " << out.leftAutomaticAtMs.value_or(0)
+                                                      << " ms after the answer";
+      endsDuringTheWrite += out.disabledAtMs.has_value() && *out.disabledAtMs >= at ? 1 : 0;
+    }
+  }
+  // The sweep must hit writes under way, or it proves nothing about the wait.
+  EXPECT_GT(endsDuringTheWrite, 0);
 }
 
 }  // namespace
