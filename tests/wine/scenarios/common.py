@@ -65,6 +65,15 @@ def press_update(run, checks, pid, watch):
     return window
 
 
+def start_burn(run, checks):
+    """Starts the program, presses Update once the scanner shows as Ready and waits for the burn's progress."""
+    pid, watch = start(run, checks)
+    wait_ready(checks, watch)
+    press_update(run, checks, pid, watch)
+    wait_burning(checks, watch)
+    return pid, watch
+
+
 def close(run, checks, pid, watch):
     """Close ends the process, with stisvc set to automatic start and running and no lock name left."""
     window = watch.until(lambda w: w.enabled.get(ids.CLOSE), CLOSE_LIMIT_S)

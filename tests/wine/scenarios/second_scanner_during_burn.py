@@ -13,10 +13,7 @@ VERDICT_LIMIT_S = 120
 
 
 def run(rig, checks):
-    pid, watch = common.start(rig, checks)
-    common.wait_ready(checks, watch)
-    common.press_update(rig, checks, pid, watch)
-    common.wait_burning(checks, watch)
+    pid, watch = common.start_burn(rig, checks)
     common.plug_second(rig, checks, 1)
     window = common.wait_update_end(checks, watch, VERDICT_LIMIT_S)
     verdict = window.text(ids.STATUS)
