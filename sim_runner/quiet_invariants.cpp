@@ -39,6 +39,9 @@ std::string Disagreement(const RunFacts& f) {
     }
     case 1603:
       return updated ? "1603 after \"Update Succeed.\"" : std::string();
+    case 13:
+      return Shown(f, IDS_MORE_THAN_ONE_SCANNER) && !updated ? std::string()
+                                                             : "13 without the two-scanners text";
     default:
       return "no /quiet run ends with this code";
   }

@@ -7,6 +7,7 @@
 #include "sim_runner/intruders.h"
 #include "sim_runner/invariants.h"
 #include "sim_runner/observer.h"
+#include "sim_runner/second_scanner.h"
 #include "sim_runner/text_book.h"
 #include "sim_runner/user_actor.h"
 #include "sim_runner/world_setup.h"
@@ -36,6 +37,7 @@ RunReport RunSeed(uint64_t seed, const std::function<void(const RunReport&)>& ch
   report.seed = seed;
   report.world = DescribeWorldPlan(plan);
   Trace trace;
+  SecondScannerRecord second;
 
   simhost::World world(SchedulerSeed(seed));
   simhost::Scheduler& scheduler = world.scheduler();
@@ -59,6 +61,7 @@ RunReport RunSeed(uint64_t seed, const std::function<void(const RunReport&)>& ch
   // In a /quiet world nobody is at the window.
   if (!plan.quiet) StartUser(tool, plan.user, user, trace, intruders.sessionEnding);
   StartIntruders(tool, service, plan.intruders, intruders, trace);
+  StartSecondScanner(world, plan.second, scanner, second, trace);
 
   bool ended = false;
   uint64_t endedAt = 0;
@@ -81,6 +84,7 @@ RunReport RunSeed(uint64_t seed, const std::function<void(const RunReport&)>& ch
 
   report.failures =
       CheckRun({plan, world, tool, service, book, user, observed, bystanders, intruders, ended, endedAt, bound, exitCode});
+  CheckSecondScanner(plan.second, scanner, second, report.failures);
   report.trace = trace.Text();
   report.virtualMs = scheduler.Now();
   report.succeeded = observed.successes;

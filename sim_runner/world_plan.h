@@ -22,6 +22,13 @@ struct ScannerPlan {
   std::vector<simhost::UsbFault> usbFaults;  // request-level faults of the usbscan driver
 };
 
+// Another scanner of the same kind with an identification of its own: on the bus from the start (at 0 ms) or
+// plugged in at a moment of the run.
+struct SecondScannerPlan {
+  bool present = false;
+  uint64_t plugInAtMs = 0;
+};
+
 enum class RecordKind { Named, LongName, NoFriendlyName, WrongHardwareId, None };
 
 struct RecordPlan {
@@ -87,6 +94,7 @@ struct WorldPlan {
   uint64_t messageBoxAnswerMs = 0;
   // The tool runs with /quiet: nobody sits at the window, the tool presses its buttons itself (user is empty).
   bool quiet = false;
+  SecondScannerPlan second;
 };
 
 WorldPlan MakeWorldPlan(uint64_t seed);

@@ -306,6 +306,13 @@ WorldPlan MakeWorldPlan(uint64_t seed) {
   plan.service.roundTripMaxMs =
       plan.service.roundTripMinMs + (serviceCalls.Percent(50) ? static_cast<DWORD>(serviceCalls.Between(1, 30)) : 0);
   plan.service.roundTripSeed = serviceCalls.Between(1, 0x7FFFFFFF);
+  // A second scanner, from a stream of its own. Only beside a first one that stays on the bus but for its power
+  // cycle: a first that leaves for good makes the second the only scanner, which the tool may rightly update.
+  Rng second(seed ^ 0x74776F7363616E32ull);
+  const bool drawn = second.Percent(12);
+  const uint64_t plugInAtMs = second.Percent(40) ? 0 : second.Between(1, 120000);
+  plan.second.present = drawn && plan.scanner.present && !plan.scanner.scenario.faults.unplugInPhase;
+  plan.second.plugInAtMs = plugInAtMs;
   return plan;
 }
 

@@ -80,6 +80,12 @@ std::string DescribeWorldPlan(const WorldPlan& plan) {
       << (plan.debugSwitch ? ", -d" : "") << (plan.quiet ? ", /quiet" : "") << ", tick count starts at "
       << plan.tickBase << "\n";
   DescribeScanner(out, plan.scanner);
+  if (plan.second.present) {
+    out << "second scanner: "
+        << (plan.second.plugInAtMs == 0 ? std::string("from the start")
+                                        : "plugged in at " + std::to_string(plan.second.plugInAtMs) + " ms")
+        << "\n";
+  }
   out << "device record: " << RecordName(plan.record.kind) << " \"" << Utf8(plan.record.friendlyName) << "\"\n";
   DescribeService(out, plan.service);
   for (const LockHolderPlan& h : plan.holders) {

@@ -3,6 +3,7 @@
 #include <ddk/wdm.h>
 
 #include "../bridge_protocol.h"
+#include "driver_names.h"
 #include "power_watch.h"
 
 /* The tool probes once a second while it waits for the power-off and the power-on; ten checks a second
@@ -27,9 +28,37 @@ static BOOLEAN is_present(usbscan_device *device)
            result == BRIDGE_OK && value == 1;
 }
 
-static void check_all(void)
+static BOOLEAN number_taken(unsigned int number)
 {
-    for (unsigned int i = 0; i < watched_count; ++i) usbscan_set_linked(watched[i], is_present(watched[i]));
+    for (unsigned int i = 0; i < watched_count; ++i)
+        if (watched[i]->linked && watched[i]->number == number) return TRUE;
+    return FALSE;
+}
+
+/* Numbering as Windows does it: a scanner that leaves gives its usbscan number up, one that arrives takes the
+ * lowest number no present scanner holds and keeps it while it is there. So the updated scanner, back from its
+ * power cycle, may come back under another number, or another scanner plugged in meanwhile under its old one.
+ * Those there when the driver starts keep the numbers of their slots, as the rig configured them. Departures
+ * go first, so a scanner that left and came back between two checks arrives anew. */
+static void check_all(BOOLEAN at_start)
+{
+    BOOLEAN present[USBSCAN_EMU_MAX_DEVICES];
+    unsigned int number;
+
+    for (unsigned int i = 0; i < watched_count; ++i)
+    {
+        present[i] = is_present(watched[i]);
+        if (!present[i]) usbscan_unlink(watched[i]);
+    }
+    for (unsigned int i = 0; i < watched_count; ++i)
+    {
+        if (!present[i] || watched[i]->linked) continue;
+        number = 0;
+        if (at_start && !number_taken(watched[i]->index)) number = watched[i]->index;
+        else
+            while (number_taken(number)) ++number;
+        usbscan_link(watched[i], number);
+    }
 }
 
 static void NTAPI watch_main(void *context)
@@ -40,7 +69,7 @@ static void NTAPI watch_main(void *context)
     interval.QuadPart = -(LONGLONG)WATCH_INTERVAL_MS * 10000;
     while (!InterlockedCompareExchange(&stopping, 0, 0))
     {
-        check_all();
+        check_all(FALSE);
         KeDelayExecutionThread(KernelMode, FALSE, &interval);
     }
     PsTerminateSystemThread(STATUS_SUCCESS);
@@ -54,7 +83,7 @@ NTSTATUS power_watch_start(usbscan_device **devices, unsigned int count)
     watched_count = count;
     InterlockedExchange(&stopping, 0);
     /* One pass before the thread runs, so the names of present scanners exist once the driver has started. */
-    check_all();
+    check_all(TRUE);
     status = PsCreateSystemThread(&thread_handle, THREAD_ALL_ACCESS, NULL, NULL, NULL, watch_main, NULL);
     if (!NT_SUCCESS(status)) return status;
     status = ObReferenceObjectByHandle(thread_handle, SYNCHRONIZE, NULL, KernelMode, &thread_object, NULL);

@@ -19,12 +19,15 @@ typedef struct usbscan_device {
     /* The file object whose open the emulator saw last: only its close gives the device channel back. */
     FILE_OBJECT *holder;
     BOOLEAN linked;
+    /* The usbscan number that names it while it is there (see the power watch); `index` is its slot. */
+    unsigned int number;
     WCHAR device_name[32];
     WCHAR link_name[32];
 } usbscan_device;
 
-/* Creates or deletes \DosDevices\usbscanN so that opening it succeeds exactly while the scanner is there:
- * Wine completes an open whatever status the driver gives it. */
-void usbscan_set_linked(usbscan_device *device, BOOLEAN present);
+/* Creates \DosDevices\usbscanN for the device under `number`, or deletes its name, so that opening a name
+ * succeeds exactly while a scanner holds it: Wine completes an open whatever status the driver gives it. */
+void usbscan_link(usbscan_device *device, unsigned int number);
+void usbscan_unlink(usbscan_device *device);
 
 #endif

@@ -33,22 +33,29 @@ static void name_with_index(WCHAR *out, unsigned int capacity, const WCHAR *pref
     out[length] = 0;
 }
 
-void usbscan_set_linked(usbscan_device *device, BOOLEAN present)
+void usbscan_link(usbscan_device *device, unsigned int number)
 {
     UNICODE_STRING link, target;
 
-    if (present == device->linked) return;
+    if (device->linked) return;
+    name_with_index(device->link_name, 32, L"\\DosDevices\\usbscan", number);
     RtlInitUnicodeString(&link, device->link_name);
-    if (present)
+    RtlInitUnicodeString(&target, device->device_name);
+    if (NT_SUCCESS(IoCreateSymbolicLink(&link, &target)))
     {
-        RtlInitUnicodeString(&target, device->device_name);
-        if (NT_SUCCESS(IoCreateSymbolicLink(&link, &target))) device->linked = TRUE;
+        device->number = number;
+        device->linked = TRUE;
     }
-    else
-    {
-        IoDeleteSymbolicLink(&link);
-        device->linked = FALSE;
-    }
+}
+
+void usbscan_unlink(usbscan_device *device)
+{
+    UNICODE_STRING link;
+
+    if (!device->linked) return;
+    RtlInitUnicodeString(&link, device->link_name);
+    IoDeleteSymbolicLink(&link);
+    device->linked = FALSE;
 }
 
 /* A REG_DWORD of the Parameters key; FALSE when it is missing or of another type. */
@@ -117,7 +124,7 @@ static NTSTATUS create_device(DRIVER_OBJECT *driver, unsigned int index, unsigne
     device->object = object;
     device->index = index;
     RtlCopyMemory(device->device_name, device_name, sizeof(device_name));
-    name_with_index(device->link_name, 32, L"\\DosDevices\\usbscan", index);
+    device->number = index;
     bridge_init(&device->requests, port);
     bridge_init(&device->watch, port);
     KeInitializeMutex(&device->requests_guard, 0);
@@ -132,7 +139,7 @@ static void delete_devices(void)
     while (device_count > 0)
     {
         usbscan_device *device = devices[--device_count];
-        usbscan_set_linked(device, FALSE);
+        usbscan_unlink(device);
         bridge_close(&device->requests);
         bridge_close(&device->watch);
         IoDeleteDevice(device->object);

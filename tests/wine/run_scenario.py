@@ -34,7 +34,8 @@ def main():
     try:
         with Run(paths, args.name, scanner=scenario.SCANNER, unplugged=getattr(scenario, "UNPLUGGED", False),
                  settings_ini=getattr(scenario, "SETTINGS_INI", None),
-                 driver_timeout_ms=getattr(scenario, "DRIVER_TIMEOUT_MS", None)) as run:
+                 driver_timeout_ms=getattr(scenario, "DRIVER_TIMEOUT_MS", None),
+                 second_scanner=getattr(scenario, "SECOND_SCANNER", None)) as run:
             scenario.run(run, checks)
     except Abort as stop:
         print(f"{args.name}: stopped early: {stop}")

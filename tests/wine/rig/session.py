@@ -20,11 +20,15 @@ PROGRAM_OUTPUT = f"{RIG}\\run\\output.txt"
 
 class Run:
     def __init__(self, paths, name, scanner=None, unplugged=False, settings_ini=None, display=None, output=None,
-                 driver_timeout_ms=None, gui=True):
+                 driver_timeout_ms=None, gui=True, second_scanner=None):
         self.paths = paths
         self.name = name
         self.scanner = scanner  # tessaline-emu fields; None: no emulator
         self.unplugged = unplugged  # the emulator starts with its scanner unplugged
+        # tessaline-emu fields of a second scanner at usbscan1, started unplugged: the scenario plugs it in
+        # (its own identification keeps the two apart). None: one scanner.
+        self.second_scanner = second_scanner
+        self.second = None
         self.settings_ini = settings_ini
         self.driver_timeout_ms = driver_timeout_ms  # the driver's hold of an unanswered request; None: 120 s
         self.with_gui = gui  # False: no GUI driver, for a run that starts its programs itself
@@ -65,6 +69,10 @@ class Run:
             setup += ["--port", f"0={self.emulator.bridge_port}"]
             if not self.unplugged:
                 setup += ["--wait-device", "0"]
+        if self.second_scanner is not None:
+            self.second = Emulator(self.paths.emulator, self.second_scanner, self.output / "second-emulator.log")
+            self.second.command("unplug")
+            setup += ["--port", f"1={self.second.bridge_port}"]
         result = self.wine.run(setup, SETUP_LIMIT_S)
         for line in result.stdout.splitlines():
             print(f"  setup: {line}", flush=True)
@@ -118,6 +126,8 @@ class Run:
     def _end_emulator(self):
         if self.emulator:
             self.emulator.stop()
+        if self.second:
+            self.second.stop()
 
     def _end_display(self):
         if self.display and self._own_display:

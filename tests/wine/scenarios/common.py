@@ -1,4 +1,6 @@
 """What several scenarios share: the emulator's short timings, the lock names, and the steps every run takes."""
+import time
+
 from rig import gui as ids
 from rig.strings import text
 from rig.watch import StatusWatch
@@ -63,6 +65,15 @@ def press_update(run, checks, pid, watch):
     return window
 
 
+def start_burn(run, checks):
+    """Starts the program, presses Update once the scanner shows as Ready and waits for the burn's progress."""
+    pid, watch = start(run, checks)
+    wait_ready(checks, watch)
+    press_update(run, checks, pid, watch)
+    wait_burning(checks, watch)
+    return pid, watch
+
+
 def close(run, checks, pid, watch):
     """Close ends the process, with stisvc set to automatic start and running and no lock name left."""
     window = watch.until(lambda w: w.enabled.get(ids.CLOSE), CLOSE_LIMIT_S)
@@ -112,6 +123,27 @@ def wait_burning(checks, watch, limit_s=BURN_LIMIT_S):
     if window is None:
         checks.abort(f"the burn's progress shows within {limit_s} s", watch.seen)
     return window
+
+
+# Another scanner of the same kind, told apart by its identification alone.
+SECOND = dict(STANDARD, ident="KT-A4-00098765")
+# The driver looks for its scanners ten times a second.
+PLUG_LIMIT_S = 10
+
+
+def plug_second(rig, checks, index):
+    """Plugs the second scanner in and waits until usbscan `index` (the number it should take) opens."""
+    checks.equal("second scanner plugged in", rig.second.command("plug"), "ok")
+    deadline = time.monotonic() + PLUG_LIMIT_S
+    while not rig.gui.device_opens(index):
+        if time.monotonic() >= deadline:
+            checks.abort(f"usbscan{index} opens within {PLUG_LIMIT_S} s of the second scanner's plug", False)
+        time.sleep(0.1)
+
+
+def nothing_reached(checks, emulator, which):
+    """No command block of the tool reached this scanner."""
+    checks.equal(f"transactions the {which} scanner received", emulator.fields("status").get("transactions"), "0")
 
 
 def image_record(checks, emulator, code, size, placeholder):
