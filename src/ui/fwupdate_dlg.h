@@ -118,8 +118,9 @@ class CFWUpdateDlg : public CDialogEx {
   DisableGate m_disableGate;
   // Gives the service back should this program end without doing so itself.
   ServiceGuard m_serviceGuard{Host()};
-  // Set by start-up when the last run ended without giving the service back: the status line says so first.
-  bool m_bUpdateCutOff = false;
+  // Set by start-up when the last run ended without giving the service back: the status line says so below its
+  // own text until the user starts a search or an update. Read by the threads that post status texts.
+  std::atomic<bool> m_bUpdateCutOff{false};
   // Set before the modal run when nobody sits at the window (/quiet, /check); null otherwise.
   IRunObserver* m_pRunObserver = nullptr;
   SearchReport m_lastSearch;  // window's thread only
@@ -132,6 +133,7 @@ class CFWUpdateDlg : public CDialogEx {
 
  private:
   bool Closing() const;
+  std::wstring WithCutOffNotice(const std::wstring& text);
   bool Occupied() const;  // closing, searching or updating: Update and Search Device do nothing
   void DisableButtons();        // the device list, Search Device, Update and Close
   void EnableSearchAndClose();  // what the user may do again once nothing runs

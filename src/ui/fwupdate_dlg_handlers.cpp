@@ -96,6 +96,7 @@ bool CFWUpdateDlg::Occupied() const {
 
 void CFWUpdateDlg::OnUpdate() {
   if (Occupied()) return;
+  m_bUpdateCutOff = false;  // the update run again, as the notice asked
   m_nCurrentRow = 0;
   m_strCurrentDestination.clear();
   DisableButtons();
@@ -167,6 +168,7 @@ void CFWUpdateDlg::OnClose() {
 // session are handled meanwhile. The buttons stay disabled until its result arrives (OnSearchEnded).
 void CFWUpdateDlg::OnSearchDevice() {
   if (Occupied()) return;
+  m_bUpdateCutOff = false;
   DisableButtons();
   m_bSearching = true;
   Host().kernel.SwitchPoint();

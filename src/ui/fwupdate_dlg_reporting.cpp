@@ -2,19 +2,30 @@
 #include <algorithm>
 #include <iterator>
 
+#include "app/string_table.h"
 #include "res/resource.h"
+#include "res/string_ids.h"
 #include "ui/fwupdate_dlg.h"
 
 void CFWUpdateDlg::PostStatus(int row, const std::wstring& text) {
   m_listDevices.SetItemText(row, 1, text);
   const std::wstring shown = m_listDevices.GetItemText(row, 1);
-  SetDlgItemText(IDC_STATUS, shown);
+  SetDlgItemText(IDC_STATUS, WithCutOffNotice(shown));
   ReportStatusText(shown);
 }
 
 void CFWUpdateDlg::SetStatusText(const std::wstring& text) {
-  SetDlgItemText(IDC_STATUS, text);
+  SetDlgItemText(IDC_STATUS, WithCutOffNotice(text));
   ReportStatusText(text);
+}
+
+// The first search's texts replace the notice within a second; below them it stays until the user acts on it.
+// The log and the run's observer get the texts alone.
+std::wstring CFWUpdateDlg::WithCutOffNotice(const std::wstring& text) {
+  if (!m_bUpdateCutOff.load()) return text;
+  const std::wstring notice = app::LoadStringById(Host(), IDS_UPDATE_CUT_OFF);
+  if (text.empty() || text.back() == L'\n') return text + notice;
+  return text + L"\n" + notice;
 }
 
 void CFWUpdateDlg::SetRowCheck(int row, bool checked) {

@@ -27,6 +27,7 @@ class WindowTest : public testing::Test {
         tool.windows().PostCommand(IDCANCEL);
       }
     });
+    if (beforeOpen) beforeOpen(dialog);
     dialog.DoModal();
     if (settleMs != 0) world.scheduler().Sleep(settleMs);
   }
@@ -50,6 +51,8 @@ class WindowTest : public testing::Test {
     return n;
   }
 
+  // What start-up sets on the dialog before its window opens (the cut-off notice, an observer).
+  std::function<void(CFWUpdateDlg&)> beforeOpen;
   simhost::World world;
   simhost::Process tool{world};
 };

@@ -80,6 +80,7 @@ std::string Handle(Driver& driver, const std::string& line) {
   if (command == "hold-mutex") return driver.locks.Hold(rig::Wide(rest));
   if (command == "release-mutex") return driver.locks.Release(rig::Wide(rest));
   if (command == "mutex-exists") return rig::MutexExists(rig::Wide(rest));
+  if (command == "processes") return rig::ProcessCount(rig::Wide(rest));
   if (command == "service") return rig::ServiceState(rig::Wide(rest));
   if (command == "device") return rig::DeviceOpens(static_cast<int>(Number(first)));
   return "err unknown command " + command;

@@ -1,6 +1,7 @@
 #include "system_queries.h"
 
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <vector>
 
@@ -31,6 +32,19 @@ std::string MutexExists(const std::wstring& name) {
   if (mutex) return "ok 1";
   const DWORD error = GetLastError();
   return error == ERROR_FILE_NOT_FOUND ? "ok 0" : "err OpenMutexW failed (error " + std::to_string(error) + ")";
+}
+
+std::string ProcessCount(const std::wstring& image) {
+  // Fails with INVALID_HANDLE_VALUE, as CreateFileW does.
+  const KernelHandle snapshot = FileHandle(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot) return "err CreateToolhelp32Snapshot failed (error " + std::to_string(GetLastError()) + ")";
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  int count = 0;
+  for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more; more = Process32NextW(snapshot.Get(), &entry)) {
+    if (lstrcmpiW(entry.szExeFile, image.c_str()) == 0) ++count;
+  }
+  return "ok " + std::to_string(count);
 }
 
 std::string ServiceState(const std::wstring& name) {

@@ -1,5 +1,5 @@
 // What the scenarios check or arrange outside the window: named locks held by "another application", whether
-// a lock name still exists, a service's state and start type, whether a usbscan device opens.
+// a lock name still exists, how many copies of a program run, a service's state and start type, whether a usbscan device opens.
 #pragma once
 
 #include <map>
@@ -23,6 +23,8 @@ class Locks {
 std::string MutexExists(const std::wstring& name);
 // "ok state=N start=N" with the SERVICE_* numbers.
 std::string ServiceState(const std::wstring& name);
+// "ok N": how many processes run the program file of that name (e.g. FWUpdate.exe), any path.
+std::string ProcessCount(const std::wstring& image);
 // "ok 1" when \\.\usbscanN opens, "ok 0 error=N" when it does not.
 std::string DeviceOpens(int index);
 

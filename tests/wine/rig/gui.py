@@ -103,6 +103,11 @@ class Gui:
         reply = self.call(f"mutex-exists {name}")
         return {"ok 1": True, "ok 0": False}.get(reply, reply)
 
+    def processes(self, image):
+        """How many processes run a program file of that name, or the error reply."""
+        reply = self.call(f"processes {image}")
+        return int(reply[3:]) if reply.startswith("ok ") else reply
+
     def device_opens(self, index):
         return self.call(f"device {index}") == "ok 1"
 
