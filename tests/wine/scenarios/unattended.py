@@ -32,9 +32,12 @@ def run_to_end(rig, checks, switches, limit_s=RUN_LIMIT_S):
 
 
 def log_lines(rig, *path):
-    """The log's lines, the default place unless a path under drive C is given."""
+    """The last run's lines of the log (the default place unless a path under drive C is given): the log keeps
+    the lines of every run before it, and a reused prefix holds those of earlier scenarios too."""
     log = rig.wine.drive_c(*(path or DEFAULT_LOG))
-    return log.read_text(encoding="utf-8").splitlines() if log.is_file() else []
+    lines = log.read_text(encoding="utf-8").splitlines() if log.is_file() else []
+    starts = [index for index, line in enumerate(lines) if " [start] " in line]
+    return lines[starts[-1]:] if starts else lines
 
 
 def check_verdict(checks, lines, code, name):
