@@ -9,6 +9,36 @@ Process::~Process() {
   state_.self->ended = true;
 }
 
+int Process::Start(std::function<void()> main) {
+  const std::shared_ptr<ProcessObject> self = state_.self;
+  const int id = state_.world.scheduler().Spawn([main = std::move(main), self] {
+    main();
+    self->ended = true;
+  });
+  state_.schedulerThreads.push_back(id);
+  state_.mainThread = id;
+  return id;
+}
+
+void Process::Terminate() {
+  Scheduler& scheduler = state_.world.scheduler();
+  for (const int thread : state_.schedulerThreads) {
+    scheduler.Freeze(thread);
+    AbandonMutexesOf(state_.world, thread);
+  }
+  windows_.EndWithProcess();
+  state_.handles.Clear();
+  state_.self->ended = true;
+}
+
+bool Process::OtherThreadsEnded() const {
+  const Scheduler& scheduler = state_.world.scheduler();
+  for (const int thread : state_.schedulerThreads) {
+    if (thread != state_.mainThread && !scheduler.IsFinished(thread)) return false;
+  }
+  return true;
+}
+
 void Process::ShareMachineOf(Process& other) {
   services_.ShareMachineOf(other.services_);
   registry_.ShareMachineOf(other.registry_);
