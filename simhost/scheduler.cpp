@@ -21,7 +21,9 @@ void Scheduler::UnwindOtherThreads() {
   ending_ = true;
   const int self = current_;
   ender_ = self;
-  for (auto& thread : threads_) {
+  // Newest first: a thread's stack may refer to objects on the stack of the thread that started it.
+  for (auto it = threads_.rbegin(); it != threads_.rend(); ++it) {
+    Thread* thread = it->get();
     if (thread->id == self || thread->state == State::kFinished || !thread->worker.joinable()) continue;
     current_ = thread->id;
     thread->wake.notify_one();

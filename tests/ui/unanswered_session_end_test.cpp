@@ -1,0 +1,116 @@
+// A window that does not answer the end of the session in time: Windows ends the program without its own code
+// running, so the program cannot give the still-image service back, and its guard must.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <optional>
+
+#include "app/fwupdate_app.h"
+#include "host/start_up_entry.h"
+#include "res/resource.h"
+#include "simhost/session_end.h"
+#include "support/guard_launcher.h"
+#include "ui/fwupdate_dlg.h"
+
+namespace {
+
+// From the program's end to the service running again, at most.
+constexpr uint64_t kGiveBackBoundMs = 5000;
+// Longer than Windows waits for an answer.
+constexpr uint64_t kHungHandlerMs = 8000;
+
+enum class Hang { None, BeforeTheQuery, BeforeTheEnd };
+
+struct Outcome {
+  bool held = false;  // the first search was done with the service held when the session began to end
+  std::optional<uint64_t> endedAtMs;           // Windows ended the program for not answering
+  std::optional<uint64_t> givenBackAfterMs;    // from the program's end: automatic start and running
+  bool guardsEnded = false;
+  bool locksFree = false;
+  bool cutOffMarked = false;
+  DWORD startType = 0;
+  DWORD state = 0;
+};
+
+Outcome EndTheSession(Hang hang) {
+  simhost::World world(7);
+  simhost::Scheduler& scheduler = world.scheduler();
+  scheduler.AdoptCurrentThread();
+  simhost::Process tool(world);
+  tool.setup().AddImageDevice({L"USB\\VID_1209&PID_0001&REV_0100"}, 0, L"Scanner A");
+  world.usb().AttachScanner(0, {});
+  simhost::SimService& stisvc = tool.services().Service(L"stisvc");
+  GuardLauncher launcher{world, tool};
+  tool.Start([&tool] {
+    CFWUpdateApp app;
+    app.Run(tool.host());
+  });
+  simhost::Windows& windows = tool.windows();
+  // The first search is done: the service is held and Close is enabled.
+  Outcome out;
+  out.held = scheduler.BlockUntil([&] { return windows.IsOpen() && stisvc.startType == SERVICE_DISABLED && windows.IsEnabled(IDCANCEL); },
+                       scheduler.Now() + 70000);
+  // A handler that keeps the window's thread for longer than Windows waits, as a call that blocks would.
+  const std::function<void()> stuck = [&] { tool.host().time.Sleep(kHungHandlerMs); };
+  WindowTask task{&stuck, false};
+  auto holdTheWindow = [&] {
+    scheduler.Spawn([&] { windows.SendMessageW(windows.DialogHandle(), kWindowTaskMessage, 0, reinterpret_cast<LPARAM>(&task)); });
+    scheduler.Sleep(1);
+  };
+
+  simhost::SessionEnd end(tool);
+  if (hang == Hang::BeforeTheQuery) holdTheWindow();
+  if (end.Query()) {
+    if (hang == Hang::BeforeTheEnd) holdTheWindow();
+    // Answered: Windows ends the program at once, as it may.
+    if (end.Tell(true)) tool.Terminate();
+  }
+  out.endedAtMs = end.EndedUnansweredAtMs();
+  const uint64_t ended = scheduler.Now();
+  if (scheduler.BlockUntil([&] { return stisvc.startType == SERVICE_AUTO_START && stisvc.state == SERVICE_RUNNING; },
+                           ended + kGiveBackBoundMs)) {
+    out.givenBackAfterMs = scheduler.Now() - ended;
+  }
+  out.guardsEnded = scheduler.BlockUntil([&] { return launcher.AllEnded(); }, scheduler.Now() + 70000);
+  out.locksFree = !world.IsNameInUse(kSingleInstanceMutexName, 1) &&
+                  !world.IsNameInUse(L"Global\\KAVREL_QUENBY_SUBSCRIPTION_MUTEX_Scanner A", 1) &&
+                  !world.IsNameInUse(L"{E6E9D5F2-2344-4763-A8C6-25462D4CA1E6}", 1) &&
+                  !world.IsNameInUse(L"Global\\KAVREL_SCAN_EXT_APP_MUTEX_Scanner A", 1);
+  out.cutOffMarked = tool.registry().Value(guard::kToolKey, guard::kCutOffValue) != nullptr;
+  out.startType = stisvc.startType;
+  out.state = stisvc.state;
+  return out;
+}
+
+TEST(UnansweredSessionEnd, TheProgramIsEndedAtTheLimitAndItsGuardGivesTheServiceBack) {
+  struct Case {
+    const char* name;
+    Hang hang;
+    bool ended;        // by Windows, for not answering
+    bool guardActs;    // the program had not given the service back itself
+  };
+  const Case cases[] = {
+      {"the window answers both", Hang::None, false, false},
+      {"the window hangs before the query", Hang::BeforeTheQuery, true, true},
+      {"the window hangs after the query", Hang::BeforeTheEnd, true, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Outcome out = EndTheSession(c.hang);
+    ASSERT_TRUE(out.held);
+    EXPECT_EQ(out.endedAtMs.has_value(), c.ended);
+    EXPECT_TRUE(out.guardsEnded) << "no process is left";
+    EXPECT_TRUE(out.locksFree);
+    EXPECT_EQ(out.cutOffMarked, c.guardActs);
+    EXPECT_EQ(out.startType, static_cast<DWORD>(SERVICE_AUTO_START));
+    if (c.guardActs) {
+      ASSERT_TRUE(out.givenBackAfterMs.has_value()) << "state " << out.state << ", start type " << out.startType;
+      EXPECT_LE(*out.givenBackAfterMs, kGiveBackBoundMs);
+    } else {
+      // The window gave it back itself (automatic start, started with the next boot): the guard changes nothing.
+      EXPECT_EQ(out.state, static_cast<DWORD>(SERVICE_STOPPED));
+    }
+  }
+}
+
+}  // namespace
