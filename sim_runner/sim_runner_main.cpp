@@ -104,9 +104,10 @@ int Replay(uint64_t seed) {
     std::fflush(stdout);
   });
   std::printf("seed %llu: %s after %llu virtual ms; the window's thread stayed out of its message loop %llu ms "
-              "at the longest\n",
+              "at the longest%s%s\n",
               static_cast<unsigned long long>(seed), report.failures.empty() ? "passed" : "FAILED",
-              static_cast<unsigned long long>(report.virtualMs), static_cast<unsigned long long>(report.longestUnservedMs));
+              static_cast<unsigned long long>(report.virtualMs), static_cast<unsigned long long>(report.longestUnservedMs),
+              report.abruptEnd.empty() ? "" : "; the tool was ended by ", report.abruptEnd.c_str());
   return report.failures.empty() ? 0 : 1;
 }
 

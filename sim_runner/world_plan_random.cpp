@@ -313,6 +313,11 @@ WorldPlan MakeWorldPlan(uint64_t seed) {
   const uint64_t plugInAtMs = second.Percent(40) ? 0 : second.Between(1, 120000);
   plan.second.present = drawn && plan.scanner.present && !plan.scanner.scenario.faults.unplugInPhase;
   plan.second.plugInAtMs = plugInAtMs;
+  // The tool ended from outside, from a stream of its own: a share of worlds, at a moment drawn as the other
+  // actors' are (mostly early, where the races are, sometimes deep into an update).
+  Rng kill(seed ^ 0x6B696C6C54455254ull);
+  plan.kill.present = kill.Percent(10);
+  plan.kill.atMs = kill.Delay();
   return plan;
 }
 
