@@ -1,5 +1,7 @@
 #include "simhost/process.h"
 
+#include "simhost/usbscan.h"
+
 namespace simhost {
 
 Process::Process(World& world, ProcessOptions options) : state_(world, std::move(options)) {}
@@ -27,6 +29,14 @@ void Process::Terminate() {
     AbandonMutexesOf(state_.world, thread);
   }
   windows_.EndWithProcess();
+  // Windows cancels the requests of its device handles; nothing of the program is left to receive them.
+  UsbBus& bus = state_.world.usb();
+  const std::vector<std::shared_ptr<UsbPendingIo>> inFlight = bus.InFlight();
+  for (const auto& io : inFlight) {
+    if (io->process != &state_ || io->ended) continue;
+    io->ended = true;
+    bus.Forget(io.get());
+  }
   state_.handles.Clear();
   state_.self->ended = true;
 }
