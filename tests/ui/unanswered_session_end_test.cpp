@@ -4,12 +4,14 @@
 
 #include <functional>
 #include <optional>
+#include <string>
 
 #include "app/fwupdate_app.h"
 #include "host/start_up_entry.h"
 #include "res/resource.h"
 #include "simhost/session_end.h"
 #include "support/guard_launcher.h"
+#include "support/scanner_fixture.h"
 #include "ui/fwupdate_dlg.h"
 
 namespace {
@@ -32,27 +34,37 @@ struct Outcome {
   DWORD state = 0;
 };
 
-Outcome EndTheSession(Hang hang) {
-  simhost::World world(7);
+struct Case {
+  const char* name;
+  Hang hang;
+  bool ended;      // by Windows, for not answering
+  bool guardActs;  // the program had not given the service back itself
+};
+
+class UnansweredSessionEnd : public ScannerTest, public testing::WithParamInterface<Case> {
+ protected:
+  // The program runs on a thread of its own, so that Windows can end it; this thread is Windows.
+  Outcome EndTheSession(Hang hang);
+};
+
+Outcome UnansweredSessionEnd::EndTheSession(Hang hang) {
   simhost::Scheduler& scheduler = world.scheduler();
-  scheduler.AdoptCurrentThread();
-  simhost::Process tool(world);
-  tool.setup().AddImageDevice({L"USB\\VID_1209&PID_0001&REV_0100"}, 0, L"Scanner A");
-  world.usb().AttachScanner(0, {});
-  simhost::SimService& stisvc = tool.services().Service(L"stisvc");
+  // A handler that keeps the window's thread for longer than Windows waits, as a call that blocks would. Made
+  // before the launcher: the ended program's stack still runs it when the launcher's copies unwind the world.
+  const std::function<void()> stuck = [this] { tool.host().time.Sleep(kHungHandlerMs); };
+  WindowTask task{&stuck, false};
+  Attach();
+  simhost::SimService& stisvc = Stisvc();
   GuardLauncher launcher{world, tool};
-  tool.Start([&tool] {
+  tool.Start([this] {
     CFWUpdateApp app;
     app.Run(tool.host());
   });
   simhost::Windows& windows = tool.windows();
   // The first search is done: the service is held and Close is enabled.
   Outcome out;
-  out.held = scheduler.BlockUntil([&] { return windows.IsOpen() && stisvc.startType == SERVICE_DISABLED && windows.IsEnabled(IDCANCEL); },
-                       scheduler.Now() + 70000);
-  // A handler that keeps the window's thread for longer than Windows waits, as a call that blocks would.
-  const std::function<void()> stuck = [&] { tool.host().time.Sleep(kHungHandlerMs); };
-  WindowTask task{&stuck, false};
+  out.held = WaitFor([&] { return windows.IsOpen() && stisvc.startType == SERVICE_DISABLED && windows.IsEnabled(IDCANCEL); },
+                     70000);
   auto holdTheWindow = [&] {
     scheduler.Spawn([&] { windows.SendMessageW(windows.DialogHandle(), kWindowTaskMessage, 0, reinterpret_cast<LPARAM>(&task)); });
     scheduler.Sleep(1);
@@ -67,11 +79,10 @@ Outcome EndTheSession(Hang hang) {
   }
   out.endedAtMs = end.EndedUnansweredAtMs();
   const uint64_t ended = scheduler.Now();
-  if (scheduler.BlockUntil([&] { return stisvc.startType == SERVICE_AUTO_START && stisvc.state == SERVICE_RUNNING; },
-                           ended + kGiveBackBoundMs)) {
+  if (WaitFor([&] { return stisvc.startType == SERVICE_AUTO_START && stisvc.state == SERVICE_RUNNING; }, kGiveBackBoundMs)) {
     out.givenBackAfterMs = scheduler.Now() - ended;
   }
-  out.guardsEnded = scheduler.BlockUntil([&] { return launcher.AllEnded(); }, scheduler.Now() + 70000);
+  out.guardsEnded = WaitFor([&] { return launcher.AllEnded(); }, 70000);
   out.locksFree = !world.IsNameInUse(kSingleInstanceMutexName, 1) &&
                   !world.IsNameInUse(L"Global\\KAVREL_QUENBY_SUBSCRIPTION_MUTEX_Scanner A", 1) &&
                   !world.IsNameInUse(L"{E6E9D5F2-2344-4763-A8C6-25462D4CA1E6}", 1) &&
@@ -82,35 +93,30 @@ Outcome EndTheSession(Hang hang) {
   return out;
 }
 
-TEST(UnansweredSessionEnd, TheProgramIsEndedAtTheLimitAndItsGuardGivesTheServiceBack) {
-  struct Case {
-    const char* name;
-    Hang hang;
-    bool ended;        // by Windows, for not answering
-    bool guardActs;    // the program had not given the service back itself
-  };
-  const Case cases[] = {
-      {"the window answers both", Hang::None, false, false},
-      {"the window hangs before the query", Hang::BeforeTheQuery, true, true},
-      {"the window hangs after the query", Hang::BeforeTheEnd, true, true},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    const Outcome out = EndTheSession(c.hang);
-    ASSERT_TRUE(out.held);
-    EXPECT_EQ(out.endedAtMs.has_value(), c.ended);
-    EXPECT_TRUE(out.guardsEnded) << "no process is left";
-    EXPECT_TRUE(out.locksFree);
-    EXPECT_EQ(out.cutOffMarked, c.guardActs);
-    EXPECT_EQ(out.startType, static_cast<DWORD>(SERVICE_AUTO_START));
-    if (c.guardActs) {
-      ASSERT_TRUE(out.givenBackAfterMs.has_value()) << "state " << out.state << ", start type " << out.startType;
-      EXPECT_LE(*out.givenBackAfterMs, kGiveBackBoundMs);
-    } else {
-      // The window gave it back itself (automatic start, started with the next boot): the guard changes nothing.
-      EXPECT_EQ(out.state, static_cast<DWORD>(SERVICE_STOPPED));
-    }
+TEST_P(UnansweredSessionEnd, TheProgramIsEndedAtTheLimitAndItsGuardGivesTheServiceBack) {
+  const Case& c = GetParam();
+  const Outcome out = EndTheSession(c.hang);
+  ASSERT_TRUE(out.held);
+  EXPECT_EQ(out.endedAtMs.has_value(), c.ended);
+  EXPECT_TRUE(out.guardsEnded) << "no process is left";
+  EXPECT_TRUE(out.locksFree);
+  EXPECT_EQ(out.cutOffMarked, c.guardActs);
+  EXPECT_EQ(out.startType, static_cast<DWORD>(SERVICE_AUTO_START));
+  if (c.guardActs) {
+    ASSERT_TRUE(out.givenBackAfterMs.has_value()) << "state " << out.state << ", start type " << out.startType;
+    EXPECT_LE(*out.givenBackAfterMs, kGiveBackBoundMs);
+  } else {
+    // The window gave it back itself (automatic start, started with the next boot): the guard changes nothing.
+    EXPECT_EQ(out.state, static_cast<DWORD>(SERVICE_STOPPED));
   }
 }
+
+const Case kCases[] = {
+    {"TheWindowAnswersBoth", Hang::None, false, false},
+    {"TheWindowHangsBeforeTheQuery", Hang::BeforeTheQuery, true, true},
+    {"TheWindowHangsAfterTheQuery", Hang::BeforeTheEnd, true, true},
+};
+INSTANTIATE_TEST_SUITE_P(Hangs, UnansweredSessionEnd, testing::ValuesIn(kCases),
+                         [](const testing::TestParamInfo<Case>& param) { return std::string(param.param.name); });
 
 }  // namespace
