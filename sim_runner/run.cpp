@@ -103,6 +103,8 @@ RunReport RunSeed(uint64_t seed, const std::function<void(const RunReport&)>& ch
   }
   CheckAbruptEnd(plan, service, abrupt, report.failures);
   if (abrupt.atMs) report.abruptEnd = abrupt.by + " at " + std::to_string(*abrupt.atMs) + " ms";
+  report.guardedWhenEnded = abrupt.atMs && abrupt.guarded;
+  report.givenBackByGuard = report.guardedWhenEnded && abrupt.givenBackAtMs;
   CheckSecondScanner(plan.second, scanner, second, report.failures);
   report.trace = trace.Text();
   report.virtualMs = scheduler.Now();
