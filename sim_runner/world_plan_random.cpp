@@ -306,12 +306,15 @@ WorldPlan MakeWorldPlan(uint64_t seed) {
   plan.service.roundTripMaxMs =
       plan.service.roundTripMinMs + (serviceCalls.Percent(50) ? static_cast<DWORD>(serviceCalls.Between(1, 30)) : 0);
   plan.service.roundTripSeed = serviceCalls.Between(1, 0x7FFFFFFF);
-  // A second scanner, from a stream of its own. Only beside a first one that stays on the bus but for its power
-  // cycle: a first that leaves for good makes the second the only scanner, which the tool may rightly update.
+  // A second scanner, from a stream of its own. Only beside a first one the tool can read that stays on the bus
+  // but for its power cycle: a first that leaves for good (unplugged, or never powering on again) or whose
+  // descriptor cannot be read makes the second the only scanner the tool sees, which it may rightly update.
   Rng second(seed ^ 0x74776F7363616E32ull);
   const bool drawn = second.Percent(12);
   const uint64_t plugInAtMs = second.Percent(40) ? 0 : second.Between(1, 120000);
-  plan.second.present = drawn && plan.scanner.present && !plan.scanner.scenario.faults.unplugInPhase;
+  const emu::Faults& faults = plan.scanner.scenario.faults;
+  plan.second.present = drawn && plan.scanner.present && !faults.unplugInPhase && !faults.neverComesBack &&
+                        !faults.descriptorFails;
   plan.second.plugInAtMs = plugInAtMs;
   // The tool ended from outside, from a stream of its own: a share of worlds, at a moment drawn as the other
   // actors' are (mostly early, where the races are, sometimes deep into an update).
