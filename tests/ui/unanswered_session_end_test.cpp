@@ -18,7 +18,9 @@ namespace {
 
 // From the program's end to the service running again, at most.
 constexpr uint64_t kGiveBackBoundMs = 5000;
-// Longer than Windows waits for an answer.
+// How long Windows waits for each answer.
+constexpr uint64_t kAnswerLimitMs = 5000;
+// Longer than that.
 constexpr uint64_t kHungHandlerMs = 8000;
 
 enum class Hang { None, BeforeTheQuery, BeforeTheEnd };
@@ -26,6 +28,7 @@ enum class Hang { None, BeforeTheQuery, BeforeTheEnd };
 struct Outcome {
   bool held = false;  // the first search was done with the service held when the session began to end
   std::optional<uint64_t> endedAtMs;           // Windows ended the program for not answering
+  uint64_t lastSentAtMs = 0;                   // when Windows sent the last message it waited for
   std::optional<uint64_t> givenBackAfterMs;    // from the program's end: automatic start and running
   bool guardsEnded = false;
   bool locksFree = false;
@@ -72,8 +75,10 @@ Outcome UnansweredSessionEnd::EndTheSession(Hang hang) {
 
   simhost::SessionEnd end(tool);
   if (hang == Hang::BeforeTheQuery) holdTheWindow();
+  out.lastSentAtMs = scheduler.Now();
   if (end.Query()) {
     if (hang == Hang::BeforeTheEnd) holdTheWindow();
+    out.lastSentAtMs = scheduler.Now();
     // Answered: Windows ends the program at once, as it may.
     if (end.Tell(true)) tool.Terminate();
   }
@@ -98,6 +103,9 @@ TEST_P(UnansweredSessionEnd, TheProgramIsEndedAtTheLimitAndItsGuardGivesTheServi
   const Outcome out = EndTheSession(c.hang);
   ASSERT_TRUE(out.held);
   EXPECT_EQ(out.endedAtMs.has_value(), c.ended);
+  if (out.endedAtMs) {
+    EXPECT_EQ(*out.endedAtMs - out.lastSentAtMs, kAnswerLimitMs) << "Windows gives up at its limit";
+  }
   EXPECT_TRUE(out.guardsEnded) << "no process is left";
   EXPECT_TRUE(out.locksFree);
   EXPECT_EQ(out.cutOffMarked, c.guardActs);
