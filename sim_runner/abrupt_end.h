@@ -33,7 +33,8 @@ void StartKiller(simhost::Process& tool, const simhost::SimService* service, con
 // Once the run is over: waits up to the bound for stisvc to be given back after an abrupt end.
 void WatchGiveBack(simhost::Scheduler& scheduler, const simhost::SimService* service, AbruptEndRecord& record,
                    Trace& trace);
+// sessionEndedAtMs: when the tool answered WM_ENDSESSION, if it did.
 void CheckAbruptEnd(const WorldPlan& plan, const simhost::SimService* service, const AbruptEndRecord& record,
-                    std::vector<std::string>& out);
+                    std::optional<uint64_t> sessionEndedAtMs, std::vector<std::string>& out);
 
 }  // namespace sim_runner

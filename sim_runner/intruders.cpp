@@ -75,8 +75,9 @@ class Intruder {
     record_.startTypeWhenAnswered = service_ != nullptr ? service_->startType : 0;
     trace_.Add(answered, "the session ends: Windows may end the tool at any moment from here on");
     WatchUntilTheToolsThreadsEnd(answered + kAfterSessionEndBoundMs);
-    tool_.Terminate();
     record_.killed = true;
+    if (abrupt_->atMs) return;  // ended by someone else meanwhile
+    tool_.Terminate();
     trace_.Add(scheduler_.Now(), "Windows ends the tool");
   }
 

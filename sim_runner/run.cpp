@@ -101,7 +101,7 @@ RunReport RunSeed(uint64_t seed, const std::function<void(const RunReport&)>& ch
   if (!guardsEnded) {
     report.failures.push_back("a guard process still runs " + std::to_string(kGuardBoundMs) + " ms after the tool ended");
   }
-  CheckAbruptEnd(plan, service, abrupt, report.failures);
+  CheckAbruptEnd(plan, service, abrupt, intruders.sessionEndedAtMs, report.failures);
   if (abrupt.atMs) report.abruptEnd = abrupt.by + " at " + std::to_string(*abrupt.atMs) + " ms";
   report.guardedWhenEnded = abrupt.atMs && abrupt.guarded;
   report.givenBackByGuard = report.guardedWhenEnded && abrupt.givenBackAtMs;
