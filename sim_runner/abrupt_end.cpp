@@ -7,14 +7,12 @@ bool GivenBack(const simhost::SimService& s) {
   return s.startType == SERVICE_AUTO_START && (s.state == SERVICE_RUNNING || s.state == SERVICE_START_PENDING);
 }
 
-// Worlds whose service cannot be running again within the bound whoever starts it: it refuses the change or the
-// start, falls back to stopped, or is still stopping when the tool ends (a start waits for the stop to end).
-std::string WhyNotWithinTheBound(const ServicePlan& plan, const AbruptEndRecord& record) {
-  if (plan.changeConfigError != 0) return "its configuration cannot be changed";
-  if (plan.startError != 0 || plan.stopsAgainAfterStart) return "it does not start";
-  if (plan.queryStatusError != 0) return "its status cannot be read";
-  if (record.stateAtEnd == SERVICE_STOP_PENDING) return "it was still stopping";
-  return std::string();
+// False for worlds whose service cannot be running again within the bound whoever starts it: it refuses the
+// change or the start, falls back to stopped, cannot be read, or is still stopping when the tool ends (a start
+// waits for the stop to end).
+bool HeldToTheBound(const ServicePlan& plan, const AbruptEndRecord& record) {
+  return plan.changeConfigError == 0 && plan.startError == 0 && !plan.stopsAgainAfterStart &&
+         plan.queryStatusError == 0 && record.stateAtEnd != SERVICE_STOP_PENDING;
 }
 
 }  // namespace
@@ -60,7 +58,7 @@ void CheckAbruptEnd(const WorldPlan& plan, const simhost::SimService* service, c
   // The tool gave the service back itself when the session ended, its start left to the next boot, and told its
   // guard so; what holds from then on is checked with the session's end (invariants.cpp).
   if (sessionEndedAtMs && *sessionEndedAtMs <= *record.atMs) return;
-  if (!WhyNotWithinTheBound(plan.service, record).empty()) return;
+  if (!HeldToTheBound(plan.service, record)) return;
   out.push_back("stisvc was not given back within " + std::to_string(kGiveBackBoundMs) + " ms of " + record.by +
                 " at " + std::to_string(*record.atMs) + " ms: state " + std::to_string(service->state) +
                 ", start type " + std::to_string(service->startType));
