@@ -4,6 +4,7 @@
 #include <string>
 
 #include "res/resource.h"
+#include "simhost/session_end.h"
 #include "simhost/usbscan.h"
 #include "sim_runner/bystanders.h"
 #include "sim_runner/deadlines.h"
@@ -13,9 +14,10 @@ namespace {
 
 class Intruder {
  public:
-  Intruder(simhost::Process& tool, simhost::SimService* service, IntruderRecord& record, Trace& trace)
+  Intruder(simhost::Process& tool, simhost::SimService* service, IntruderRecord& record, Trace& trace,
+           AbruptEndRecord* abrupt = nullptr)
       : tool_(tool), windows_(tool.windows()), scheduler_(tool.world().scheduler()), service_(service),
-        record_(record), trace_(trace) {}
+        record_(record), trace_(trace), abrupt_(abrupt) {}
 
   void SendCloseMessage(const CloseMessagePlan& plan) {
     if (!WaitForCue(plan.at)) return;
@@ -56,26 +58,36 @@ class Intruder {
   void EndSession(const CueAt& at) {
     if (!WaitForCue(at)) return;
     trace_.Add(scheduler_.Now(), "Windows asks whether the session may end");
-    const LRESULT mayEnd = windows_.SendToDialog(WM_QUERYENDSESSION, 0, 0, TRUE);
+    simhost::SessionEnd end(tool_);
+    const std::optional<bool> mayEnd = end.Query();
+    if (!mayEnd) return EndedUnanswered("WM_QUERYENDSESSION");
     if (!windows_.IsOpen()) return;  // the tool has ended meanwhile
-    if (mayEnd == FALSE) {
+    if (!*mayEnd) {
       trace_.Add(scheduler_.Now(), "the tool holds off the end of the session; the user cancels it");
-      windows_.SendToDialog(WM_ENDSESSION, FALSE, 0, 0);
+      if (!end.Tell(false)) EndedUnanswered("WM_ENDSESSION");
       return;
     }
     record_.sessionEnding = true;
-    windows_.SendToDialog(WM_ENDSESSION, TRUE, 0, 0);
+    if (!end.Tell(true)) return EndedUnanswered("WM_ENDSESSION");
+    if (abrupt_->atMs) return;  // ended from outside while it answered
     const uint64_t answered = scheduler_.Now();
     record_.sessionEndedAtMs = answered;
     record_.startTypeWhenAnswered = service_ != nullptr ? service_->startType : 0;
     trace_.Add(answered, "the session ends: Windows may end the tool at any moment from here on");
     WatchUntilTheToolsThreadsEnd(answered + kAfterSessionEndBoundMs);
     record_.killed = true;
+    if (abrupt_->atMs) return;  // ended by someone else meanwhile
+    tool_.Terminate();
     trace_.Add(scheduler_.Now(), "Windows ends the tool");
   }
 
  private:
   bool Over() const { return !windows_.IsOpen() || record_.sessionEnding; }
+
+  void EndedUnanswered(const char* message) {
+    NoteAbruptEnd(tool_, service_, std::string("Windows, the tool not having answered ") + message + " in time,",
+                  *abrupt_, trace_);
+  }
 
   bool WaitForWindow() {
     scheduler_.BlockUntil([&] { return windows_.IsOpen(); }, simhost::kForever);
@@ -115,18 +127,11 @@ class Intruder {
         trace_.Add(scheduler_.Now(), "stisvc is no longer set to automatic start");
         watching = false;
       }
-      record_.toolThreadsEnded = ToolThreadsEnded();
+      record_.toolThreadsEnded = tool_.OtherThreadsEnded();
       if (record_.toolThreadsEnded || scheduler_.Now() >= limit) return;
       const uint64_t until = std::min(scheduler_.Now() + 1000, limit);
       scheduler_.BlockUntil([&] { return watching && service_->startType != SERVICE_AUTO_START; }, until);
     }
-  }
-
-  bool ToolThreadsEnded() const {
-    for (int id = record_.firstToolThread + 1; id <= scheduler_.ThreadCount(); ++id) {
-      if (!scheduler_.IsFinished(id)) return false;
-    }
-    return true;
   }
 
   simhost::Process& tool_;
@@ -135,12 +140,13 @@ class Intruder {
   simhost::SimService* service_;
   IntruderRecord& record_;
   Trace& trace_;
+  AbruptEndRecord* abrupt_;
 };
 
 }  // namespace
 
 void StartIntruders(simhost::Process& tool, simhost::SimService* service, const IntruderPlan& plan, IntruderRecord& record,
-                    Trace& trace) {
+                    AbruptEndRecord& abrupt, Trace& trace) {
   simhost::Scheduler& scheduler = tool.world().scheduler();
   for (const CloseMessagePlan& message : plan.closeMessages) {
     scheduler.Spawn([&tool, service, message, &record, &trace] {
@@ -158,8 +164,8 @@ void StartIntruders(simhost::Process& tool, simhost::SimService* service, const 
     });
   }
   if (plan.sessionEnd) {
-    scheduler.Spawn([&tool, service, at = *plan.sessionEnd, &record, &trace] {
-      Intruder(tool, service, record, trace).EndSession(at);
+    scheduler.Spawn([&tool, service, at = *plan.sessionEnd, &record, &abrupt, &trace] {
+      Intruder(tool, service, record, trace, &abrupt).EndSession(at);
     });
   }
 }

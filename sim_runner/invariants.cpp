@@ -14,10 +14,14 @@ namespace {
 using Failures = std::vector<std::string>;
 
 bool EndedBySession(const RunFacts& f) { return f.intruders.killed && !f.ended; }
+// Task Manager, or Windows for a window that did not answer the session's end: no code of the tool ran after.
+bool EndedAbruptly(const RunFacts& f) { return f.abrupt.atMs.has_value() && !f.ended; }
 
 // The tool ends only through a Close command and the cancel thread, within the cancel thread's bound; or Windows
 // ends it after the session has ended, once its threads are done.
 void CheckEnd(const RunFacts& f, Failures& out) {
+  // Its end, its last text and its exit code were never its own; the guard's checks (abrupt_end.cpp) apply.
+  if (EndedAbruptly(f)) return;
   if (EndedBySession(f)) {
     if (!f.intruders.toolThreadsEnded) {
       out.push_back("threads of the tool still ran " + std::to_string(kAfterSessionEndBoundMs) +
@@ -111,9 +115,8 @@ void CheckService(const RunFacts& f, Failures& out) {
                 ", and text 227 was not shown");
 }
 
-// A program that Windows ends has its handles closed, its locks with them: only a tool that ended itself is checked.
+// A program that Windows ends has its handles closed, its locks with them: whoever ended it, none may be left.
 void CheckLocks(const RunFacts& f, Failures& out) {
-  if (EndedBySession(f)) return;
   const int session = f.tool.options().session;
   if (f.world.IsNameInUse(kSingleInstanceMutexName, session)) out.push_back("the single-instance lock is held");
   const bool named = f.plan.record.kind == RecordKind::Named || f.plan.record.kind == RecordKind::LongName;
@@ -139,7 +142,7 @@ void CheckDeviceUse(simhost::UsbBus& bus, Failures& out) {
 void CheckHandles(const RunFacts& f, Failures& out) {
   simhost::Process& tool = f.tool;
   simhost::UsbBus& bus = f.world.usb();
-  if (EndedBySession(f)) {
+  if (EndedBySession(f) || EndedAbruptly(f)) {
     CheckDeviceUse(bus, out);
     return;
   }
@@ -176,7 +179,8 @@ void CheckTexts(const RunFacts& f, Failures& out) {
       }
     }
   }
-  if (f.tool.windows().Caption() != f.book.Entry(257)) {
+  // A tool ended from outside may not have got as far as its caption.
+  if (!EndedAbruptly(f) && f.tool.windows().Caption() != f.book.Entry(257)) {
     out.push_back("the caption is \"" + Utf8(f.tool.windows().Caption()) + "\"");
   }
   for (const auto& box : f.tool.user().MessageBoxes()) {

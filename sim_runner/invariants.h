@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "simhost/process.h"
+#include "sim_runner/abrupt_end.h"
 #include "sim_runner/bystanders.h"
 #include "sim_runner/intruders.h"
 #include "sim_runner/observer.h"
@@ -24,6 +25,7 @@ struct RunFacts {
   const ObserverRecord& observer;
   const Bystanders& bystanders;
   const IntruderRecord& intruders;
+  const AbruptEndRecord& abrupt;
   bool ended = false;
   uint64_t endedAtMs = 0;
   uint64_t boundMs = 0;

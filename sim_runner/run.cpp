@@ -2,6 +2,7 @@
 
 #include "app/fwupdate_app.h"
 #include "res/resource.h"
+#include "sim_runner/abrupt_end.h"
 #include "sim_runner/bystanders.h"
 #include "sim_runner/deadlines.h"
 #include "sim_runner/intruders.h"
@@ -11,6 +12,7 @@
 #include "sim_runner/text_book.h"
 #include "sim_runner/user_actor.h"
 #include "sim_runner/world_setup.h"
+#include "tests/support/guard_launcher.h"
 
 namespace sim_runner {
 namespace {
@@ -29,6 +31,9 @@ uint64_t HardBound(const WorldPlan& plan) {
   return bound;
 }
 
+// A guard that finds the tool gone without giving the service back waits for a stop under way, then starts it.
+constexpr uint64_t kGuardBoundMs = 2 * kServiceOperationBoundMs;
+
 }  // namespace
 
 RunReport RunSeed(uint64_t seed, const std::function<void(const RunReport&)>& checked) {
@@ -46,6 +51,8 @@ RunReport RunSeed(uint64_t seed, const std::function<void(const RunReport&)>& ch
   emu::TessalineDevice* scanner = SetUpScanner(world, plan.scanner);
   if (plan.preemptOneIn != 0) scheduler.EnablePreemption(SchedulerSeed(seed) ^ 0x5851F42D4C957F2Dull, plan.preemptOneIn);
   simhost::Process tool(world, ToolOptions(plan));
+  // The guard the tool starts is the program's own, as a second copy on the same machine.
+  GuardLauncher guards(world, tool);
   tool.user().SetAnswerAfterMs(plan.messageBoxAnswerMs);
   SetUpRecord(tool, plan.record);
   simhost::SimService* service = SetUpService(tool, plan.service);
@@ -60,30 +67,44 @@ RunReport RunSeed(uint64_t seed, const std::function<void(const RunReport&)>& ch
   UserRecord user;
   // In a /quiet world nobody is at the window.
   if (!plan.quiet) StartUser(tool, plan.user, user, trace, intruders.sessionEnding);
-  StartIntruders(tool, service, plan.intruders, intruders, trace);
+  AbruptEndRecord abrupt;
+  StartIntruders(tool, service, plan.intruders, intruders, abrupt, trace);
   StartSecondScanner(world, plan.second, scanner, second, trace);
+  StartKiller(tool, service, plan.kill, abrupt, trace);
 
   bool ended = false;
   uint64_t endedAt = 0;
   int exitCode = -1;
-  // The last thread made before the tool's: every thread from here on is the tool's.
-  intruders.firstToolThread = scheduler.Spawn([&] {
+  tool.Start([&] {
     CFWUpdateApp app;
     exitCode = app.Run(tool.host());
     ended = true;
     endedAt = scheduler.Now();
   });
   const uint64_t bound = HardBound(plan);
-  scheduler.BlockUntil([&] { return ended || intruders.killed || (user.done && !user.gaveUp.empty()); }, bound);
+  scheduler.BlockUntil(
+      [&] { return ended || intruders.killed || abrupt.atMs || (user.done && !user.gaveUp.empty()); }, bound);
   // What is still runnable (the cancel thread returning after the window ended) finishes before the checks.
   scheduler.Sleep(1);
   if (ended) trace.Add(endedAt, "the tool has ended");
+  WatchGiveBack(scheduler, service, abrupt, trace);
+  // Every guard ends once the tool has, having given the service back or found it given back.
+  const bool guardsEnded = !tool.Self()->ended ||
+                           scheduler.BlockUntil([&] { return guards.AllEnded(); }, scheduler.Now() + kGuardBoundMs);
+  if (guardsEnded && !guards.Copies().empty() && tool.Self()->ended) trace.Add(scheduler.Now(), "the guard has ended");
   report.longestUnservedMs = tool.windows().LongestUnservedMs();
   trace.Add(scheduler.Now(), "the window's thread stayed out of its message loop " +
                                  std::to_string(report.longestUnservedMs) + " ms at the longest");
 
-  report.failures =
-      CheckRun({plan, world, tool, service, book, user, observed, bystanders, intruders, ended, endedAt, bound, exitCode});
+  report.failures = CheckRun({plan, world, tool, service, book, user, observed, bystanders, intruders, abrupt, ended,
+                              endedAt, bound, exitCode});
+  if (!guardsEnded) {
+    report.failures.push_back("a guard process still runs " + std::to_string(kGuardBoundMs) + " ms after the tool ended");
+  }
+  CheckAbruptEnd(plan, service, abrupt, intruders.sessionEndedAtMs, report.failures);
+  if (abrupt.atMs) report.abruptEnd = abrupt.by + " at " + std::to_string(*abrupt.atMs) + " ms";
+  report.guardedWhenEnded = abrupt.atMs && abrupt.guarded;
+  report.givenBackByGuard = report.guardedWhenEnded && abrupt.givenBackAtMs;
   CheckSecondScanner(plan.second, scanner, second, report.failures);
   report.trace = trace.Text();
   report.virtualMs = scheduler.Now();

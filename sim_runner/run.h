@@ -18,6 +18,9 @@ struct RunReport {
   int failed = 0;     // "Update Failed: %s" texts
   int unseenOldFirmware = 0;  // successes on the direct path that left the scanner on its old firmware
   uint64_t longestUnservedMs = 0;  // the longest time the window's thread stayed out of its message loop
+  std::string abruptEnd;  // who ended the tool without its own code running, and when; empty when nobody did
+  bool guardedWhenEnded = false;  // such a tool had started its guard
+  bool givenBackByGuard = false;  // and stisvc was automatic and running again within the bound
 };
 
 // `checked` sees the report before the world is taken down: a run that hung leaves threads whose unwinding

@@ -18,6 +18,7 @@
 
 #include "gen/firmware_images.h"
 #include "simhost/firmware_images.h"
+#include "sim_runner/abrupt_end.h"
 #include "sim_runner/run.h"
 
 namespace {
@@ -38,16 +39,26 @@ struct Tally {
   uint64_t onOldFirmware = 0;
 };
 
-// The longest time a window's thread stayed out of its message loop, over every child of the run: a page shared
-// with the children, each of which raises it to its own.
+// The longest time a window's thread stayed out of its message loop, over every child of the run, and the count of
+// tools ended from outside: a page shared with the children, each of which adds its own.
 struct Longest {
   std::atomic<uint64_t> unservedMs{0};
   std::atomic<uint64_t> seed{0};
+  std::atomic<uint64_t> endedAbruptly{0};
+  std::atomic<uint64_t> guarded{0};  // of those, the tool had started its guard
+  std::atomic<uint64_t> givenBack{0};  // and the guard gave stisvc back within its bound
 };
 
 Longest* MapLongest() {
   void* page = mmap(nullptr, sizeof(Longest), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
   return page == MAP_FAILED ? nullptr : new (page) Longest;
+}
+
+void CountAbruptEnd(Longest* longest, const sim_runner::RunReport& report) {
+  if (longest == nullptr || report.abruptEnd.empty()) return;
+  ++longest->endedAbruptly;
+  longest->guarded += report.guardedWhenEnded ? 1 : 0;
+  longest->givenBack += report.givenBackByGuard ? 1 : 0;
 }
 
 void RaiseLongest(Longest* longest, uint64_t seed, uint64_t unservedMs) {
@@ -104,9 +115,10 @@ int Replay(uint64_t seed) {
     std::fflush(stdout);
   });
   std::printf("seed %llu: %s after %llu virtual ms; the window's thread stayed out of its message loop %llu ms "
-              "at the longest\n",
+              "at the longest%s%s\n",
               static_cast<unsigned long long>(seed), report.failures.empty() ? "passed" : "FAILED",
-              static_cast<unsigned long long>(report.virtualMs), static_cast<unsigned long long>(report.longestUnservedMs));
+              static_cast<unsigned long long>(report.virtualMs), static_cast<unsigned long long>(report.longestUnservedMs),
+              report.abruptEnd.empty() ? "" : "; the tool was ended by ", report.abruptEnd.c_str());
   return report.failures.empty() ? 0 : 1;
 }
 
@@ -114,6 +126,7 @@ int Replay(uint64_t seed) {
   alarm(kChildRealSeconds);
   const sim_runner::RunReport report = sim_runner::RunSeed(seed, [longest](const sim_runner::RunReport& r) {
     RaiseLongest(longest, r.seed, r.longestUnservedMs);
+    CountAbruptEnd(longest, r);
     if (r.failures.empty()) return;
     std::printf("%s", sim_runner::FailureText(r).c_str());
     std::fflush(stdout);
@@ -183,6 +196,12 @@ int RunMany(const Options& options) {
     std::printf("the window's thread stayed out of its message loop %llu ms at the longest (seed %llu)\n",
                 static_cast<unsigned long long>(longest->unservedMs.load()),
                 static_cast<unsigned long long>(longest->seed.load()));
+    std::printf("the tool was ended from outside in %llu runs, %llu of them after it had started its guard; the "
+                "guard gave stisvc back within %llu ms in %llu (the rest: a service that cannot be running by then)\n",
+                static_cast<unsigned long long>(longest->endedAbruptly.load()),
+                static_cast<unsigned long long>(longest->guarded.load()),
+                static_cast<unsigned long long>(sim_runner::kGiveBackBoundMs),
+                static_cast<unsigned long long>(longest->givenBack.load()));
     longest->~Longest();
     munmap(longest, sizeof(Longest));
   }

@@ -29,6 +29,12 @@ struct SecondScannerPlan {
   uint64_t plugInAtMs = 0;
 };
 
+// Task Manager's "End task" (TerminateProcess) at a moment of the run: no code of the tool runs after it.
+struct KillPlan {
+  bool present = false;
+  uint64_t atMs = 0;
+};
+
 enum class RecordKind { Named, LongName, NoFriendlyName, WrongHardwareId, None };
 
 struct RecordPlan {
@@ -95,6 +101,7 @@ struct WorldPlan {
   // The tool runs with /quiet: nobody sits at the window, the tool presses its buttons itself (user is empty).
   bool quiet = false;
   SecondScannerPlan second;
+  KillPlan kill;
 };
 
 WorldPlan MakeWorldPlan(uint64_t seed);

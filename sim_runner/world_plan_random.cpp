@@ -316,6 +316,11 @@ WorldPlan MakeWorldPlan(uint64_t seed) {
   plan.second.present = drawn && plan.scanner.present && !faults.unplugInPhase && !faults.neverComesBack &&
                         !faults.descriptorFails;
   plan.second.plugInAtMs = plugInAtMs;
+  // The tool ended from outside, from a stream of its own: a share of worlds, at a moment drawn as the other
+  // actors' are (mostly early, where the races are, sometimes deep into an update).
+  Rng kill(seed ^ 0x6B696C6C54455254ull);
+  plan.kill.present = kill.Percent(10);
+  plan.kill.atMs = kill.Delay();
   return plan;
 }
 

@@ -99,6 +99,7 @@ std::string DescribeWorldPlan(const WorldPlan& plan) {
   }
   out << (plan.quiet ? "user: nobody; the tool presses its buttons itself\n" : "user: then Close\n");
   DescribeIntruders(out, plan.intruders);
+  if (plan.kill.present) out << "Task Manager ends the tool at " << plan.kill.atMs << " ms\n";
   out << "the tool's switch points preempt its thread "
       << (plan.preemptOneIn == 0 ? std::string("never") : "one time in " + std::to_string(plan.preemptOneIn))
       << "; a message box is answered after " << plan.messageBoxAnswerMs << " ms\n";

@@ -48,6 +48,11 @@ class HandleTable {
     return objects_.erase(reinterpret_cast<uintptr_t>(handle)) == 1;
   }
   size_t Count() const { return objects_.size(); }
+  // The end of the process closes every handle it still has.
+  void Clear() {
+    objects_.clear();
+    inheritable_.clear();
+  }
 
  private:
   uintptr_t next_;

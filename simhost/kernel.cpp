@@ -9,19 +9,10 @@ uint64_t Deadline(Scheduler& scheduler, DWORD milliseconds) {
   return milliseconds == INFINITE ? kForever : scheduler.Now() + milliseconds;
 }
 
-// Windows abandons the mutexes a thread still owns when it ends, also when its process ends it.
 class AbandonOnEnd {
  public:
   AbandonOnEnd(World& world, const ThreadObject& thread) : world_(world), thread_(thread) {}
-  ~AbandonOnEnd() {
-    for (const auto& object : world_.LiveMutexes()) {
-      const auto mutex = std::static_pointer_cast<MutexObject>(object);
-      if (mutex->ownerThread != thread_.schedulerId) continue;
-      mutex->ownerThread = 0;
-      mutex->recursion = 0;
-      mutex->abandoned = true;
-    }
-  }
+  ~AbandonOnEnd() { AbandonMutexesOf(world_, thread_.schedulerId); }
   AbandonOnEnd(const AbandonOnEnd&) = delete;
   AbandonOnEnd& operator=(const AbandonOnEnd&) = delete;
 
@@ -31,6 +22,16 @@ class AbandonOnEnd {
 };
 
 }  // namespace
+
+void AbandonMutexesOf(World& world, int schedulerThread) {
+  for (const auto& object : world.LiveMutexes()) {
+    const auto mutex = std::static_pointer_cast<MutexObject>(object);
+    if (mutex->ownerThread != schedulerThread) continue;
+    mutex->ownerThread = 0;
+    mutex->recursion = 0;
+    mutex->abandoned = true;
+  }
+}
 
 HANDLE Kernel::CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE start, LPVOID parameter, DWORD,
                             LPDWORD threadId) {
@@ -46,6 +47,7 @@ HANDLE Kernel::CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTIN
     thread->exitCode = start(parameter);
     thread->finished = true;
   });
+  state_.schedulerThreads.push_back(thread->schedulerId);
   thread->id = static_cast<DWORD>(thread->schedulerId) * 4;
   if (threadId != nullptr) *threadId = thread->id;
   return state_.handles.Insert(thread);

@@ -64,4 +64,8 @@ struct MutexObject : Object {
   bool abandoned = false;       // its owner ended owning it: the next wait that takes it gets WAIT_ABANDONED
 };
 
+// Windows abandons the mutexes a thread still owns when it ends, also when its process is ended: the next wait
+// that takes one gets WAIT_ABANDONED.
+void AbandonMutexesOf(World& world, int schedulerThread);
+
 }  // namespace simhost

@@ -1,5 +1,7 @@
 // One program copy running in the simulated world: the host its core runs on, and what tests observe.
 #pragma once
+#include <functional>
+
 #include "platform/host.h"
 #include "simhost/codepage.h"
 #include "simhost/console.h"
@@ -44,8 +46,16 @@ class Process {
   Sockets& sockets() { return sockets_; }
   Power& power() { return power_; }
   size_t OpenHandles() const { return state_.handles.Count(); }
-  // This copy as a kernel object; marking it ended is how a test ends a process without its code running.
+  // This copy as a kernel object; it is signalled once the process has ended.
   const std::shared_ptr<ProcessObject>& Self() const { return state_.self; }
+  // The program's main thread: the process ends when it returns, as it does when its entry point returns.
+  int Start(std::function<void()> main);
+  // Ends the program as TerminateProcess does: its threads stop where they are and none of its code runs again
+  // (no destructor either), the mutexes they own are abandoned, its handles are closed (a name goes with its
+  // last handle), its windows go (senders get 0), and waits on the process return.
+  void Terminate();
+  // Every thread of the program but its main one has ended.
+  bool OtherThreadsEnded() const;
   // Another copy on the same machine: the same service manager and registry from now on.
   void ShareMachineOf(Process& other);
   // A handle the copy inherited from the program that started it.

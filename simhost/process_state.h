@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "simhost/handle_table.h"
 #include "simhost/world.h"
@@ -40,6 +41,8 @@ struct ProcessState {
   // In a job that does not allow breaking away: CREATE_BREAKAWAY_FROM_JOB is refused with ERROR_ACCESS_DENIED.
   bool inJobWithoutBreakaway = false;
   std::map<int, ThreadState> threads;
+  std::vector<int> schedulerThreads;  // every thread of the program the scheduler runs
+  int mainThread = 0;                 // 0 when the program was not started through Process::Start
 };
 
 }  // namespace simhost

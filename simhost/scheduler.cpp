@@ -21,7 +21,9 @@ void Scheduler::UnwindOtherThreads() {
   ending_ = true;
   const int self = current_;
   ender_ = self;
-  for (auto& thread : threads_) {
+  // Newest first: a thread's stack may refer to objects on the stack of the thread that started it.
+  for (auto it = threads_.rbegin(); it != threads_.rend(); ++it) {
+    Thread* thread = it->get();
     if (thread->id == self || thread->state == State::kFinished || !thread->worker.joinable()) continue;
     current_ = thread->id;
     thread->wake.notify_one();
@@ -83,6 +85,7 @@ bool Scheduler::CanRun(const Thread& thread) const {
     case State::kBlocked:
       return now_ >= thread.deadline || (thread.ready && thread.ready());
     case State::kFinished:
+    case State::kFrozen:
       return false;
   }
   return false;
@@ -157,9 +160,20 @@ void Scheduler::SwitchPoint() {
   Sleep(1);
 }
 
+void Scheduler::Freeze(int thread) {
+  std::lock_guard lock(mutex_);
+  Thread& frozen = ThreadById(thread);
+  if (thread == current_ || frozen.state == State::kFinished) return;
+  frozen.state = State::kFrozen;
+  // What it waited for may hold objects of its process; the stack itself stays as it is.
+  frozen.ready = nullptr;
+  frozen.deadline = kForever;
+}
+
 bool Scheduler::IsFinished(int thread) const {
   std::lock_guard lock(mutex_);
-  return ThreadById(thread).state == State::kFinished;
+  const State state = ThreadById(thread).state;
+  return state == State::kFinished || state == State::kFrozen;
 }
 
 int Scheduler::ThreadCount() const {
@@ -170,7 +184,7 @@ int Scheduler::ThreadCount() const {
 size_t Scheduler::LiveThreads() const {
   std::lock_guard lock(mutex_);
   size_t live = 0;
-  for (auto& thread : threads_) live += thread->state != State::kFinished ? 1 : 0;
+  for (auto& thread : threads_) live += thread->state == State::kRunnable || thread->state == State::kBlocked ? 1 : 0;
   return live;
 }
 

@@ -50,6 +50,10 @@ class Scheduler {
   void SwitchPoint();
   uint64_t Preemptions() const { return preemptions_; }
 
+  // Ends another thread where it stands, as the end of its process does: it never runs again and nothing of
+  // it unwinds (no destructor runs) until the world ends. It counts as finished from now on.
+  void Freeze(int thread);
+
   int CurrentThread() const { return current_; }
   bool IsFinished(int thread) const;
   // Every thread made so far, finished or not: their ids run from 1 to this.
@@ -57,7 +61,7 @@ class Scheduler {
   size_t LiveThreads() const;
 
  private:
-  enum class State { kRunnable, kBlocked, kFinished };
+  enum class State { kRunnable, kBlocked, kFinished, kFrozen };
   struct Thread {
     int id = 0;
     State state = State::kRunnable;

@@ -17,12 +17,36 @@ constexpr const wchar_t* kListViewClass = L"SysListView32";  // WC_LISTVIEW
 bool Windows::OnWindowThread() const { return state_.world.scheduler().CurrentThread() == windowThread_; }
 
 LRESULT Windows::SendToDialog(UINT message, WPARAM wParam, LPARAM lParam, LRESULT defaultResult) {
-  return Send([this, message, wParam, lParam, defaultResult]() -> LRESULT {
-    if (dialogs_.empty()) return 0;  // the window has gone: a send to a destroyed window answers 0
-    messageResult_ = defaultResult;
-    const INT_PTR handled = Top().events->OnDialogMessage(Top().hwnd, message, wParam, lParam);
-    return handled ? messageResult_ : defaultResult;
-  });
+  return *SendToDialogWithin(message, wParam, lParam, defaultResult, kForever);
+}
+
+std::optional<LRESULT> Windows::SendToDialogWithin(UINT message, WPARAM wParam, LPARAM lParam,
+                                                   LRESULT defaultResult, uint64_t limitMs) {
+  return SendWithin(
+      [this, message, wParam, lParam, defaultResult]() -> LRESULT {
+        if (dialogs_.empty()) return 0;  // the window has gone: a send to a destroyed window answers 0
+        messageResult_ = defaultResult;
+        const INT_PTR handled = Top().events->OnDialogMessage(Top().hwnd, message, wParam, lParam);
+        return handled ? messageResult_ : defaultResult;
+      },
+      limitMs);
+}
+
+// The window's thread is stopped where it was; its last stretch out of the loop counts up to this moment.
+void Windows::EndWithProcess() {
+  if (gone_) return;
+  if (!dialogs_.empty() && !idleInLoop_) {
+    longestUnservedMs_ = std::max(longestUnservedMs_, state_.world.scheduler().Now() - lastInLoopMs_);
+  }
+  idleInLoop_ = true;
+  gone_ = true;
+  posted_.clear();
+  sent_.clear();
+  // Queued or in the middle of being served by the stopped thread: each sender gets 0.
+  for (const auto& waiting : sendsUnderWay_) {
+    if (const auto done = waiting.lock()) *done = true;
+  }
+  sendsUnderWay_.clear();
 }
 
 INT_PTR Windows::DialogBoxParamW(LPCWSTR templateName, HWND, plat::IDialogEvents& events) {
@@ -94,7 +118,7 @@ void Windows::BackInLoop() {
 }
 
 uint64_t Windows::LongestUnservedMs() const {
-  if (dialogs_.empty() || idleInLoop_) return longestUnservedMs_;
+  if (dialogs_.empty() || idleInLoop_ || gone_) return longestUnservedMs_;
   return std::max(longestUnservedMs_, state_.world.scheduler().Now() - lastInLoopMs_);
 }
 
@@ -106,15 +130,20 @@ void Windows::ServeOne() {
   fn();
 }
 
-LRESULT Windows::Send(const std::function<LRESULT()>& fn) {
+std::optional<LRESULT> Windows::SendWithin(const std::function<LRESULT()>& fn, uint64_t limitMs) {
+  if (gone_) return 0;
   if (OnWindowThread() || dialogs_.empty()) return fn();
   auto done = std::make_shared<bool>(false);
   auto result = std::make_shared<LRESULT>(0);
+  std::erase_if(sendsUnderWay_, [](const std::weak_ptr<bool>& waiting) { return waiting.expired(); });
+  sendsUnderWay_.push_back(done);
   sent_.push_back([this, fn, done, result] {
-    *result = dialogs_.empty() ? 0 : fn();
+    *result = dialogs_.empty() || gone_ ? 0 : fn();
     *done = true;
   });
-  state_.world.scheduler().BlockUntil([done] { return *done; }, kForever);
+  Scheduler& scheduler = state_.world.scheduler();
+  const uint64_t deadline = limitMs >= kForever - scheduler.Now() ? kForever : scheduler.Now() + limitMs;
+  if (!scheduler.BlockUntil([done] { return *done; }, deadline)) return std::nullopt;
   return *result;
 }
 
@@ -340,7 +369,7 @@ bool Windows::RowChecked(int row) const {
 }
 
 BOOL Windows::PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (dialogs_.empty() || window != Top().hwnd) {
+  if (dialogs_.empty() || gone_ || window != Top().hwnd) {
     state_.CurrentThread().lastError = ERROR_INVALID_HANDLE;
     return FALSE;
   }
@@ -351,6 +380,7 @@ BOOL Windows::PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 void Windows::PostCommand(int id) { PostDialogMessage(WM_COMMAND, static_cast<WPARAM>(id), 0); }
 
 void Windows::PostDialogMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (gone_) return;
   posted_.push_back([this, message, wParam, lParam] {
     if (dialogs_.empty()) return;
     const INT_PTR handled = Top().events->OnDialogMessage(Top().hwnd, message, wParam, lParam);

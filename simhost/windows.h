@@ -8,6 +8,8 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -64,7 +66,7 @@ class Windows final : public plat::IWindows {
   BOOL DrawIcon(HDC dc, int x, int y, HICON icon) override;
 
   // What a user and a test see and do.
-  bool IsOpen() const { return !dialogs_.empty(); }
+  bool IsOpen() const { return !dialogs_.empty() && !gone_; }
   // Whether any dialog of the process was ever shown on the screen (see DialogBoxParamW).
   bool EverShown() const { return everShown_; }
   int OpenCount() const { return openCount_; }
@@ -84,10 +86,19 @@ class Windows final : public plat::IWindows {
   void SetIconic(bool iconic) { iconic_ = iconic; }
   IconPosition LastIconDrawnAt() const { return lastIconAt_; }
   int WindowThread() const { return windowThread_; }
+  // The innermost open dialog's window; null when none is open.
+  HWND DialogHandle() const { return IsOpen() ? Top().hwnd : nullptr; }
   // Sends a message to the main dialog as the system does (synchronously, served by the window's thread) and
   // returns the dialog's answer: its message result when it handled the message, else the default; 0 once the
   // window has gone.
   LRESULT SendToDialog(UINT message, WPARAM wParam, LPARAM lParam, LRESULT defaultResult);
+  // The same with a limit, as SendMessageTimeout: none when the window's thread has not served it within
+  // limitMs (it stays queued, and its answer is lost when the thread gets to it).
+  std::optional<LRESULT> SendToDialogWithin(UINT message, WPARAM wParam, LPARAM lParam, LRESULT defaultResult,
+                                            uint64_t limitMs);
+  // The process has ended (Process::Terminate): its windows go with it, though its window's thread never
+  // left them; calls waiting on them return 0, and later ones at once.
+  void EndWithProcess();
 
   // Posts a message to the dialog, handled when the window's thread gets to it (a button press, a key). A
   // WM_CLOSE the dialog does not handle becomes the cancel command, as the default dialog procedure makes it.
@@ -112,8 +123,9 @@ class Windows final : public plat::IWindows {
     INT_PTR result = 0;
   };
 
-  // Runs fn on the window's thread: at once when called there, else queued and waited for.
-  LRESULT Send(const std::function<LRESULT()>& fn);
+  // Runs fn on the window's thread: at once when called there, else queued and waited for (at most limitMs).
+  std::optional<LRESULT> SendWithin(const std::function<LRESULT()>& fn, uint64_t limitMs);
+  LRESULT Send(const std::function<LRESULT()>& fn) { return *SendWithin(fn, kForever); }
   void ServeOne();
   bool AnyQueued() const { return !sent_.empty() || !posted_.empty(); }
   // The window's thread is in a message loop now (serving or about to wait).
@@ -144,6 +156,8 @@ class Windows final : public plat::IWindows {
   HICON smallIcon_ = nullptr;
   bool iconic_ = false;
   bool everShown_ = false;
+  bool gone_ = false;  // ended with its process
+  std::vector<std::weak_ptr<bool>> sendsUnderWay_;  // their senders wait for these to be set
   IconPosition lastIconAt_{-1, -1};
 };
 

@@ -19,10 +19,9 @@ class GuardLauncher {
       for (const auto& [handle, object] : launch.inherited) copy->Inherit(handle, object);
       simhost::Process* started = copy.get();
       copies_.push_back(std::move(copy));
-      world.scheduler().Spawn([started] {
+      started->Start([started] {
         CFWUpdateApp app;
         app.Run(started->host());
-        started->Self()->ended = true;
       });
       return started->Self();
     });
