@@ -58,7 +58,16 @@ void CheckAbruptEnd(const WorldPlan& plan, const simhost::SimService* service, c
   // The tool gave the service back itself when the session ended, its start left to the next boot, and told its
   // guard so; what holds from then on is checked with the session's end (invariants.cpp).
   if (sessionEndedAtMs && *sessionEndedAtMs <= *record.atMs) return;
-  if (!HeldToTheBound(plan.service, record)) return;
+  if (!HeldToTheBound(plan.service, record)) {
+    // Its start may fail or wait, but automatic start is the guard's first step: only a service whose status or
+    // configuration cannot be read or changed keeps another.
+    const ServicePlan& s = plan.service;
+    if (s.changeConfigError == 0 && s.queryStatusError == 0 && service->startType != SERVICE_AUTO_START) {
+      out.push_back("stisvc's start type is " + std::to_string(service->startType) + " at the world's end after " +
+                    record.by + " at " + std::to_string(*record.atMs) + " ms: the guard never set automatic start");
+    }
+    return;
+  }
   out.push_back("stisvc was not given back within " + std::to_string(kGiveBackBoundMs) + " ms of " + record.by +
                 " at " + std::to_string(*record.atMs) + " ms: state " + std::to_string(service->state) +
                 ", start type " + std::to_string(service->startType));
