@@ -131,14 +131,30 @@ SECOND = dict(STANDARD, ident="KT-A4-00098765")
 PLUG_LIMIT_S = 10
 
 
+# What the rig polls outside the window (devices, services, processes) it reads ten times a second.
+POLL_S = 0.1
+
+
+def poll(read, done, limit_s):
+    """Reads until done(value) holds or limit_s has passed: the last value read, and the seconds it took (None
+    when it never held)."""
+    start = time.monotonic()
+    while True:
+        value = read()
+        took = time.monotonic() - start
+        if done(value):
+            return value, took
+        if took >= limit_s:
+            return value, None
+        time.sleep(POLL_S)
+
+
 def plug_second(rig, checks, index):
     """Plugs the second scanner in and waits until usbscan `index` (the number it should take) opens."""
     checks.equal("second scanner plugged in", rig.second.command("plug"), "ok")
-    deadline = time.monotonic() + PLUG_LIMIT_S
-    while not rig.gui.device_opens(index):
-        if time.monotonic() >= deadline:
-            checks.abort(f"usbscan{index} opens within {PLUG_LIMIT_S} s of the second scanner's plug", False)
-        time.sleep(0.1)
+    _, took = poll(lambda: rig.gui.device_opens(index), bool, PLUG_LIMIT_S)
+    if took is None:
+        checks.abort(f"usbscan{index} opens within {PLUG_LIMIT_S} s of the second scanner's plug", False)
 
 
 def nothing_reached(checks, emulator, which):

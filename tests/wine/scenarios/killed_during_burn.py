@@ -2,8 +2,6 @@
 agent's time-out ends it: its guard gives stisvc back (automatic start, running) within 5 s, no lock is left, the
 guard itself ends. The scanner comes back on its old firmware; a second start says the last update was cut off,
 finds it and updates it."""
-import time
-
 from rig import gui as ids
 from rig.strings import text
 
@@ -25,22 +23,13 @@ NOTICE_LINE = "[Start] The last run ended without giving the service back"
 
 def service_given_back(rig, limit_s):
     """How long it took stisvc to be automatic and running, or None when it was not within limit_s."""
-    start = time.monotonic()
-    while time.monotonic() - start < limit_s:
-        if rig.gui.service("stisvc") == (common.SERVICE_RUNNING, common.AUTO_START):
-            return time.monotonic() - start
-        time.sleep(0.1)
-    return None
+    given_back = (common.SERVICE_RUNNING, common.AUTO_START)
+    return common.poll(lambda: rig.gui.service("stisvc"), lambda state: state == given_back, limit_s)[1]
 
 
 def processes_left(rig, limit_s):
     """How many copies of the program still run once limit_s has passed or none does."""
-    start = time.monotonic()
-    while True:
-        left = rig.gui.processes("FWUpdate.exe")
-        if left == 0 or time.monotonic() - start >= limit_s:
-            return left
-        time.sleep(0.1)
+    return common.poll(lambda: rig.gui.processes("FWUpdate.exe"), lambda left: left == 0, limit_s)[0]
 
 
 def run(rig, checks):
