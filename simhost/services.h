@@ -38,6 +38,9 @@ struct SimService {
   DWORD queryConfigError = 0;
   DWORD changeConfigError = 0;
 
+  // As the tool must leave it, and its guard must give it back: automatic start, running.
+  bool GivenBack() const { return startType == SERVICE_AUTO_START && state == SERVICE_RUNNING; }
+
   // What tests observe.
   int stopControls = 0;
   int startRequests = 0;

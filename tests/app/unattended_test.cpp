@@ -75,7 +75,7 @@ class UnattendedTest : public testing::Test {
     out.messageBoxes = tool.user().MessageBoxes();
     out.output = tool.console().Output();
     out.outputReachable = tool.host().console.GetStdHandle(STD_OUTPUT_HANDLE) != nullptr;
-    out.serviceGivenBack = stisvc.startType == SERVICE_AUTO_START && stisvc.state == SERVICE_RUNNING;
+    out.serviceGivenBack = stisvc.GivenBack();
     out.quenbyHeldAfter = world.IsNameInUse(kQuenbyLock, 1) && heldLock != kQuenbyLock;
     out.handlesLeft = tool.OpenHandles();
     out.defaultFolderMade = world.FolderMade(L"C:\\ProgramData\\FWUpdate");

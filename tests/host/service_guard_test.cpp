@@ -22,9 +22,7 @@ constexpr uint64_t kGiveBackBoundMs = 5000;
 class ServiceGuardTest : public WindowTest {
  protected:
   simhost::SimService& Stisvc() { return tool.services().Service(L"stisvc"); }
-  bool ServiceGivenBack() {
-    return Stisvc().state == SERVICE_RUNNING && Stisvc().startType == SERVICE_AUTO_START;
-  }
+  bool ServiceGivenBack() { return Stisvc().GivenBack(); }
   void HoldService() {
     Stisvc().state = SERVICE_STOPPED;
     Stisvc().startType = SERVICE_DISABLED;

@@ -84,7 +84,7 @@ Outcome UnansweredSessionEnd::EndTheSession(Hang hang) {
   }
   out.endedAtMs = end.EndedUnansweredAtMs();
   const uint64_t ended = scheduler.Now();
-  if (WaitFor([&] { return stisvc.startType == SERVICE_AUTO_START && stisvc.state == SERVICE_RUNNING; }, kGiveBackBoundMs)) {
+  if (WaitFor([&] { return stisvc.GivenBack(); }, kGiveBackBoundMs)) {
     out.givenBackAfterMs = scheduler.Now() - ended;
   }
   out.guardsEnded = WaitFor([&] { return launcher.AllEnded(); }, 70000);
